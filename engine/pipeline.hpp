@@ -1,0 +1,64 @@
+// The line pipeline: one source line in, exactly one output line out.
+//
+// Per line, in order: the comment is split off at the first ";"; a blank line
+// goes out as it came; a label that starts in column 1 is split off (a label
+// alone, or followed by blanks only, goes out unchanged, and a labelled "equ"
+// or "=" directive too); in the Z80 -> 8080 direction an index-register form is
+// marked; what is left, the code field, goes through the direction's rule chain,
+// which rewrites it, passes it through or marks it. The output line is label +
+// code field + comment. A marked code field gets the direction's prefix,
+// "; cannot convert:" (Z80 -> 8080) or ";Cannot convert:" (8080 -> Z80).
+//
+// Untouched text keeps its case, tabs and spaces; a label that ends at a tab or
+// space carries that separator twice in the output (once ending the label, once
+// starting the code field). No line influences another and nothing can fail.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace engine {
+
+inline constexpr std::u16string_view kZ80To8080Marking = u"; cannot convert:";
+inline constexpr std::u16string_view k8080ToZ80Marking = u";Cannot convert:";
+
+// How a line was decided.
+enum class Decision {
+  blank,           // empty, blanks only, or a comment alone
+  label_only,      // a label with nothing but blanks after it
+  directive,       // a labelled "equ" or "=" line
+  index_register,  // Z80 -> 8080: an index-register form, marked
+  rewrite,         // rule `rule` rewrote the code field
+  pass_through,    // rule `rule` let the code field through
+  marked,          // rule `rule` marked the code field
+  no_rule,         // no rule matched: marked
+};
+
+struct Outcome {
+  Decision decision;
+  int rule = 0;  // the deciding rule for rewrite, pass_through and marked
+};
+
+// True when the output line carries the not-convertible marking.
+bool is_not_convertible(const Outcome& outcome);
+
+// "blank", "label only", "directive", "index register", "rule 21 rewrite",
+// "rule 3 pass-through", "rule 7 marking", "no rule".
+std::string describe(const Outcome& outcome);
+
+struct Translation {
+  std::u16string text;
+  Outcome outcome;
+};
+
+Translation translate_z80_to_8080(std::u16string_view line);
+Translation translate_8080_to_z80(std::u16string_view line);
+
+std::u16string convert_z80_to_8080(std::u16string_view line);
+std::u16string convert_8080_to_z80(std::u16string_view line);
+std::vector<std::u16string> convert_z80_to_8080(std::span<const std::u16string> lines);
+std::vector<std::u16string> convert_8080_to_z80(std::span<const std::u16string> lines);
+
+}  // namespace engine

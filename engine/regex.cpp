@@ -1,0 +1,131 @@
+#include "engine/regex.hpp"
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <memory>
+#include <mutex>
+#include <shared_mutex>
+#include <unordered_map>
+
+#include "engine/utf.hpp"
+
+namespace engine {
+
+struct Regex {
+  pcre2_code* code = nullptr;
+  // The pattern starts with "[\t, ]{1,}" and no anchor. Any match then has one
+  // that starts where a run of tabs, commas and spaces starts, and the leftmost
+  // match starts at such a place; trying only those places keeps a long line of
+  // blanks linear instead of quadratic.
+  bool starts_with_blank_run = false;
+
+  ~Regex() { pcre2_code_free(code); }
+};
+
+namespace {
+
+struct Cache {
+  std::shared_mutex mutex;
+  std::unordered_map<std::u16string, std::unique_ptr<Regex>> patterns;
+};
+
+Cache& cache() {
+  static Cache* instance = new Cache;  // lives until exit; patterns are handed out by address
+  return *instance;
+}
+
+// Per-thread match state. The limits are raised so that a long line gets its true
+// answer: every pattern of the chains runs in time linear in the line.
+struct MatchState {
+  pcre2_match_data* data = pcre2_match_data_create(1, nullptr);
+  pcre2_match_context* context = [] {
+    pcre2_match_context* c = pcre2_match_context_create(nullptr);
+    pcre2_set_match_limit(c, 0xFFFFFFFFu);
+    pcre2_set_depth_limit(c, 0xFFFFFFFFu);
+    pcre2_set_heap_limit(c, 0xFFFFFFFFu);
+    return c;
+  }();
+  pcre2_jit_stack* jit_stack = pcre2_jit_stack_create(32 * 1024, 8 * 1024 * 1024, nullptr);
+
+  MatchState() { pcre2_jit_stack_assign(context, nullptr, jit_stack); }
+  ~MatchState() {
+    pcre2_jit_stack_free(jit_stack);
+    pcre2_match_context_free(context);
+    pcre2_match_data_free(data);
+  }
+  MatchState(const MatchState&) = delete;
+  MatchState& operator=(const MatchState&) = delete;
+};
+
+MatchState& match_state() {
+  thread_local MatchState state;
+  return state;
+}
+
+std::unique_ptr<Regex> compile(std::u16string_view pattern) {
+  auto re = std::make_unique<Regex>();
+  const std::string utf8 = utf16_to_utf8(pattern);
+  int error = 0;
+  PCRE2_SIZE offset = 0;
+  re->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(utf8.data()), utf8.size(), PCRE2_UTF,
+                           &error, &offset, nullptr);
+  if (re->code == nullptr) return re;
+  pcre2_jit_compile(re->code, PCRE2_JIT_COMPLETE);  // falls back to the interpreter on failure
+  re->starts_with_blank_run = pattern.starts_with(u"[\\t, ]{1,}");
+  return re;
+}
+
+bool is_separator(char c) { return c == '\t' || c == ',' || c == ' '; }
+
+int match_at(const Regex& re, std::string_view subject, std::size_t start, uint32_t options) {
+  MatchState& state = match_state();
+  const auto* s = reinterpret_cast<PCRE2_SPTR>(subject.data());
+  int rc = pcre2_match(re.code, s, subject.size(), start, options | PCRE2_NO_UTF_CHECK,
+                       state.data, state.context);
+  if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
+    rc = pcre2_match(re.code, s, subject.size(), start, options | PCRE2_NO_UTF_CHECK | PCRE2_NO_JIT,
+                     state.data, state.context);
+  }
+  return rc;
+}
+
+std::size_t match_start() { return pcre2_get_ovector_pointer(match_state().data)[0]; }
+
+}  // namespace
+
+const Regex* regex_compile(std::u16string_view pattern) {
+  Cache& c = cache();
+  const std::u16string key(pattern);
+  {
+    std::shared_lock lock(c.mutex);
+    if (auto it = c.patterns.find(key); it != c.patterns.end()) {
+      return it->second->code ? it->second.get() : nullptr;
+    }
+  }
+  auto compiled = compile(pattern);
+  std::unique_lock lock(c.mutex);
+  auto [it, inserted] = c.patterns.try_emplace(key, std::move(compiled));
+  return it->second->code ? it->second.get() : nullptr;
+}
+
+std::size_t regex_find(const Regex& re, std::string_view subject) {
+  if (!re.starts_with_blank_run) {
+    return match_at(re, subject, 0, 0) >= 0 ? match_start() : kNoMatch;
+  }
+  for (std::size_t i = 0; i < subject.size(); ++i) {
+    if (!is_separator(subject[i]) || (i > 0 && is_separator(subject[i - 1]))) continue;
+    if (match_at(re, subject, i, PCRE2_ANCHORED) >= 0) return i;
+  }
+  return kNoMatch;
+}
+
+bool regex_test(std::u16string_view pattern, std::u16string_view text) {
+  const Regex* re = regex_compile(pattern);
+  if (re == nullptr) return false;
+  std::string subject;
+  append_lower_utf8(subject, text);
+  return regex_find(*re, subject) != kNoMatch;
+}
+
+}  // namespace engine

@@ -1,0 +1,36 @@
+// What a rule of a translation chain is: its number, its pattern exactly as
+// written, and the action taken on the code field when the pattern matches.
+//
+// An action answers with a verdict. `rewrite` and `pass_through` end the chain
+// with the code field as the action left it; `mark` ends it with the
+// not-convertible marking; `next` hands the code field on to the next rule. An
+// action that answers `next` leaves the text alone unless it sets `changed`, in
+// which case the later rules (and the marking) see the changed text.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/text.hpp"
+
+namespace engine {
+
+enum class Verdict { rewrite, pass_through, mark, next };
+
+struct Code {
+  std::u16string text;   // the code field: as typed, as rewritten so far
+  Pos match = 0;         // where the rule's pattern matched, from 1
+  Pos mnemonic = 0;      // the first character after the separators that begin the match
+  bool changed = false;  // set by an action that changed text and answers `next`
+};
+
+using Action = std::function<Verdict(Code&)>;
+
+struct Rule {
+  int number;
+  std::u16string_view pattern;
+  Action action;
+};
+
+}  // namespace engine

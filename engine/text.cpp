@@ -1,0 +1,157 @@
+#include "engine/text.hpp"
+
+#include <algorithm>
+
+namespace engine {
+namespace {
+
+bool same(char16_t a, char16_t b, int mode) {
+  return a == b || ((mode & kAnyCase) && lower_char(a) == lower_char(b));
+}
+
+bool occurs_at(std::u16string_view text, std::size_t at, std::u16string_view needle,
+               int mode) {
+  if (text.size() - at < needle.size()) return false;
+  for (std::size_t i = 0; i < needle.size(); ++i) {
+    if (!same(text[at + i], needle[i], mode)) return false;
+  }
+  return true;
+}
+
+// Index (0-based) for a 1-based start, clamped to 0 .. size.
+std::size_t index_of(Pos start, std::size_t size) {
+  if (start < 1) return 0;
+  return static_cast<std::size_t>(std::min<Pos>(start - 1, static_cast<Pos>(size)));
+}
+
+// Even code points of [first, last] are capitals whose small letter follows them.
+bool in_pair_range(char16_t c, char16_t first, char16_t last) {
+  return c >= first && c <= last && ((c - first) % 2 == 0);
+}
+
+}  // namespace
+
+char16_t lower_char(char16_t c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) ||       // Latin-1
+      (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||    // Greek
+      (c >= 0x410 && c <= 0x42F) ||                  // Cyrillic
+      (c >= 0xFF21 && c <= 0xFF3A)) {                // full-width A-Z
+    return static_cast<char16_t>(c + 32);
+  }
+  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
+  if (c == 0x178) return 0xFF;
+  // U+0130 (capital I with dot) would lower to an ASCII i; it is left alone.
+  if ((in_pair_range(c, 0x100, 0x12E)) || in_pair_range(c, 0x132, 0x136) ||
+      in_pair_range(c, 0x139, 0x147) || in_pair_range(c, 0x14A, 0x176) ||
+      in_pair_range(c, 0x179, 0x17D) || in_pair_range(c, 0x460, 0x480) ||
+      in_pair_range(c, 0x48A, 0x4BE) || in_pair_range(c, 0x4C1, 0x4CD) ||
+      in_pair_range(c, 0x4D0, 0x52E)) {
+    return static_cast<char16_t>(c + 1);
+  }
+  return c;
+}
+
+char16_t upper_char(char16_t c) {
+  if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+      (c >= 0x430 && c <= 0x44F) || (c >= 0xFF41 && c <= 0xFF5A)) {
+    return static_cast<char16_t>(c - 32);
+  }
+  if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
+  if (c == 0xFF) return 0x178;
+  if (c == 0x3C2) return 0x3A3;  // final sigma
+  // U+0131 (dotless i) would upper to an ASCII I; it is left alone.
+  if (in_pair_range(c, 0x101, 0x12F) || in_pair_range(c, 0x133, 0x137) ||
+      in_pair_range(c, 0x13A, 0x148) || in_pair_range(c, 0x14B, 0x177) ||
+      in_pair_range(c, 0x17A, 0x17E) || in_pair_range(c, 0x461, 0x481) ||
+      in_pair_range(c, 0x48B, 0x4BF) || in_pair_range(c, 0x4C2, 0x4CE) ||
+      in_pair_range(c, 0x4D1, 0x52F)) {
+    return static_cast<char16_t>(c - 1);
+  }
+  return c;
+}
+
+Pos find_text(std::u16string_view text, std::u16string_view needle, Pos start, int mode) {
+  if (text.empty() || needle.empty()) return 0;
+  for (std::size_t i = index_of(start, text.size()); i + needle.size() <= text.size(); ++i) {
+    if (occurs_at(text, i, needle, mode)) return static_cast<Pos>(i) + 1;
+  }
+  return 0;
+}
+
+std::u16string replace_text(std::u16string_view text, std::u16string_view needle,
+                            std::u16string_view replacement, int mode, Pos start,
+                            Pos count) {
+  const std::size_t from = index_of(start, text.size());
+  if (needle.empty() || count == 0 || from >= text.size()) return std::u16string(text);
+  std::u16string out(text.substr(0, from));
+  Pos done = 0;
+  std::size_t i = from;
+  while (i < text.size()) {
+    if ((count < 0 || done < count) && occurs_at(text, i, needle, mode)) {
+      out.append(replacement);
+      i += needle.size();
+      ++done;
+    } else {
+      out.push_back(text[i]);
+      ++i;
+    }
+  }
+  return out;
+}
+
+std::u16string mid_text(std::u16string_view text, Pos start, Pos length) {
+  if (length <= 0) return {};
+  const std::size_t from = index_of(start, text.size());
+  return std::u16string(text.substr(from, static_cast<std::size_t>(length)));
+}
+
+std::u16string tail_text(std::u16string_view text, Pos start) {
+  return std::u16string(text.substr(index_of(start, text.size())));
+}
+
+std::u16string insert_text(std::u16string_view text, std::u16string_view insertion,
+                           Pos position) {
+  const std::size_t k = index_of(position, text.size());
+  std::u16string out;
+  out.reserve(text.size() + insertion.size());
+  out.append(text.substr(0, k)).append(insertion).append(text.substr(k));
+  return out;
+}
+
+std::u16string trim_blanks(std::u16string_view text) {
+  const auto first = text.find_first_not_of(u' ');
+  if (first == std::u16string_view::npos) return {};
+  const auto last = text.find_last_not_of(u' ');
+  return std::u16string(text.substr(first, last - first + 1));
+}
+
+std::u16string lower_text(std::u16string_view text) {
+  std::u16string out(text);
+  for (auto& c : out) c = lower_char(c);
+  return out;
+}
+
+std::u16string upper_text(std::u16string_view text) {
+  std::u16string out(text);
+  for (auto& c : out) c = upper_char(c);
+  return out;
+}
+
+// Turning every tab into a space and then collapsing pairs of spaces until none
+// is left amounts to turning every run of blanks into one space.
+std::u16string normalize_blanks(std::u16string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (is_blank(c)) {
+      if (out.empty() || out.back() != u' ') out.push_back(u' ');
+    } else {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+}  // namespace engine

@@ -1,0 +1,127 @@
+#include "engine/utf.hpp"
+
+#include "engine/text.hpp"
+
+namespace engine {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void put_utf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+void put_utf16(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+bool is_high(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool is_low(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Encodes text as UTF-8, passing each BMP unit through map first.
+template <typename Map>
+void encode(std::string& out, std::u16string_view text, Map map) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(map(c)));
+    } else if (is_high(c) && i + 1 < text.size() && is_low(text[i + 1])) {
+      put_utf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else if (is_high(c) || is_low(c)) {
+      put_utf8(out, kReplacement);
+    } else {
+      put_utf8(out, map(c));
+    }
+  }
+}
+
+}  // namespace
+
+std::u16string utf8_to_utf16(std::string_view bytes) {
+  std::u16string out;
+  out.reserve(bytes.size());
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char b = s[i];
+    if (b < 0x80) {
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    // Length and the allowed range of the second byte (Unicode table 3-7).
+    std::size_t len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    char32_t cp = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+      len = 2, cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      len = 3, cp = b & 0x0F;
+      if (b == 0xE0) lo = 0xA0;
+      if (b == 0xED) hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4, cp = b & 0x07;
+      if (b == 0xF0) lo = 0x90;
+      if (b == 0xF4) hi = 0x8F;
+    } else {
+      out.push_back(static_cast<char16_t>(kReplacement));
+      ++i;
+      continue;
+    }
+    std::size_t j = 1;
+    for (; j < len && i + j < n; ++j) {
+      const unsigned char t = s[i + j];
+      if (t < (j == 1 ? lo : 0x80) || t > (j == 1 ? hi : 0xBF)) break;
+      cp = (cp << 6) | (t & 0x3F);
+    }
+    if (j == len) {
+      put_utf16(out, cp);
+    } else {
+      out.push_back(static_cast<char16_t>(kReplacement));
+    }
+    i += j;
+  }
+  return out;
+}
+
+void append_utf8(std::string& out, std::u16string_view text) {
+  encode(out, text, [](char16_t c) { return c; });
+}
+
+std::string utf16_to_utf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  append_utf8(out, text);
+  return out;
+}
+
+bool append_lower_utf8(std::string& out, std::u16string_view text) {
+  const std::size_t before = out.size();
+  encode(out, text, lower_char);
+  // Every non-ASCII code unit takes more than one byte.
+  return out.size() - before == text.size();
+}
+
+}  // namespace engine

@@ -1,0 +1,119 @@
+// The line pipeline around the chains. "zork" is an instruction no rule of
+// either chain knows, so these cases hold whatever the chains contain.
+#include "engine/pipeline.hpp"
+
+#include <gtest/gtest.h>
+
+namespace engine {
+namespace {
+
+struct Case {
+  std::u16string_view in, out;
+  Decision decision;
+};
+
+std::string show(std::u16string_view s) {
+  std::string out;
+  for (char16_t c : s) out += c == u'\t' ? std::string("⇥") : std::string(1, static_cast<char>(c));
+  return out;
+}
+
+// Lines that never reach a chain, or reach it the same way in both directions.
+const Case kBothDirections[] = {
+    {u"", u"", Decision::blank},
+    {u"\t  \t", u"\t  \t", Decision::blank},
+    {u"; text", u"; text", Decision::blank},
+    {u"\t\t; text", u"\t\t; text", Decision::blank},
+    {u"start", u"start", Decision::label_only},
+    {u"start:", u"start:", Decision::label_only},
+    {u"a", u"a", Decision::label_only},
+    {u"nop", u"nop", Decision::label_only},                  // an instruction in column 1 is a label
+    {u"start:\t; entry", u"start:\t; entry", Decision::label_only},  // the scan stops before the last character
+    {u"start:\t\t; entry", u"start:\t\t\t; entry", Decision::label_only},  // blanks after the label
+    {u"start:  \t", u"start:   \t", Decision::label_only},
+    {u"x\tequ\t5", u"x\t\tequ\t5", Decision::directive},
+    {u"x\tEQU\t5", u"x\t\tEQU\t5", Decision::directive},
+    {u"x = 5", u"x  = 5", Decision::directive},
+    {u"x\t=\t5", u"x\t\t=\t5", Decision::directive},
+    {u"x .equ 5", u"x  .equ 5", Decision::directive},
+    {u"x\tequ", u"x\t\tequ", Decision::directive},
+    {u"x equ_5 ; y", u"x § equ_5 ; y", Decision::no_rule},    // "equ" only as a word
+    {u"loop\tzork\t(sequence)", u"loop\t§\tzork\t(sequence)", Decision::no_rule},
+    {u"L:\tzork\t'='", u"L:\t§\tzork\t'='", Decision::no_rule},     // "=" only as the first character
+    {u"x zork a=b", u"x § zork a=b", Decision::no_rule},
+    {u"\tx\tequ\t5", u"§\tx\tequ\t5", Decision::no_rule},     // indented: no label, no directive test
+    {u"ld a,b", u"ld § a,b", Decision::no_rule},              // label "ld ", code field " a,b"
+    {u"_x zork", u"§_x zork", Decision::no_rule},             // no label: not a letter in column 1
+    {u".x zork", u"§.x zork", Decision::no_rule},
+    {u"$x zork", u"§$x zork", Decision::no_rule},
+    {u"1x zork", u"§1x zork", Decision::no_rule},
+    {u"\u00C4x zork", u"§\u00C4x zork", Decision::no_rule},
+    {u"loop:\tzork", u"loop:\t§\tzork", Decision::no_rule},   // an ordinary label keeps its doubled tab
+    {u"OPENFCB:ZORK\tA", u"OPENFCB:§ ZORK\tA", Decision::no_rule},  // a glued label ends at its colon
+    {u"a::b", u"a::§ b", Decision::no_rule},
+    {u"a:b", u"a:§ b", Decision::no_rule},
+    {u"start::", u"start::", Decision::label_only},
+    {u"L1: zork ; c", u"L1: § zork ; c", Decision::no_rule},
+};
+
+// "§" in an expected line stands for the direction's marking.
+std::u16string expand(std::u16string_view out, std::u16string_view marking) {
+  std::u16string s(out);
+  if (const auto at = s.find(u'§'); at != std::u16string::npos) s.replace(at, 1, marking);
+  return s;
+}
+
+TEST(Pipeline, LinesAroundTheChain) {
+  for (const auto& c : kBothDirections) {
+    const Translation z = translate_z80_to_8080(c.in);
+    const Translation i = translate_8080_to_z80(c.in);
+    EXPECT_EQ(z.text, expand(c.out, kZ80To8080Marking)) << show(c.in);
+    EXPECT_EQ(i.text, expand(c.out, k8080ToZ80Marking)) << show(c.in);
+    EXPECT_EQ(z.outcome.decision, c.decision) << show(c.in);
+    EXPECT_EQ(i.outcome.decision, c.decision) << show(c.in);
+  }
+}
+
+TEST(Pipeline, IndexRegistersAreRefusedOnlyFromZ80) {
+  const Case kZ80[] = {
+      {u"loop:\tld\ta,(ix+2)\t; fetch", u"loop:\t; cannot convert:\tld\ta,(ix+2)\t; fetch",
+       Decision::index_register},
+      {u"\tld\t(IY-3),a", u"; cannot convert:\tld\t(IY-3),a", Decision::index_register},
+      {u"\tdb\thi,lo", u"; cannot convert:\tdb\thi,lo", Decision::index_register},
+      {u"\tld\ti,a", u"; cannot convert:\tld\ti,a", Decision::index_register},
+  };
+  for (const auto& c : kZ80) {
+    const Translation t = translate_z80_to_8080(c.in);
+    EXPECT_EQ(t.text, c.out) << show(c.in);
+    EXPECT_EQ(t.outcome.decision, c.decision) << show(c.in);
+  }
+  EXPECT_NE(translate_z80_to_8080(u"\tpush\tix").outcome.decision, Decision::index_register);
+  EXPECT_NE(translate_8080_to_z80(u"\tzork\tix+1").outcome.decision, Decision::index_register);
+}
+
+TEST(Pipeline, ListsKeepOneLinePerLine) {
+  EXPECT_TRUE(convert_z80_to_8080(std::vector<std::u16string>{}).empty());
+  const std::vector<std::u16string> in = {u"a", u"\tzork", u"; c", u""};
+  const auto z = convert_z80_to_8080(in);
+  const auto i = convert_8080_to_z80(in);
+  ASSERT_EQ(z.size(), in.size());
+  ASSERT_EQ(i.size(), in.size());
+  for (std::size_t k = 0; k < in.size(); ++k) {
+    EXPECT_EQ(z[k], convert_z80_to_8080(in[k]));
+    EXPECT_EQ(i[k], convert_8080_to_z80(in[k]));
+  }
+  EXPECT_EQ(z[3], u"");
+}
+
+TEST(Pipeline, DescribesOutcomes) {
+  EXPECT_EQ(describe({Decision::rewrite, 21}), "rule 21 rewrite");
+  EXPECT_EQ(describe({Decision::pass_through, 3}), "rule 3 pass-through");
+  EXPECT_EQ(describe({Decision::marked, 7}), "rule 7 marking");
+  EXPECT_EQ(describe({Decision::no_rule}), "no rule");
+  EXPECT_EQ(describe({Decision::label_only}), "label only");
+  EXPECT_TRUE(is_not_convertible({Decision::index_register}));
+  EXPECT_FALSE(is_not_convertible({Decision::directive}));
+}
+
+}  // namespace
+}  // namespace engine
