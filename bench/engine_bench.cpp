@@ -4,8 +4,12 @@
 #include <benchmark/benchmark.h>
 #include <pcre2.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "engine/line_reader.hpp"
 
 #include "engine/pipeline.hpp"
 #include "engine/regex.hpp"
@@ -62,6 +66,25 @@ void BM_Translate8080ToZ80(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(lines.size()));
 }
 BENCHMARK(BM_Translate8080ToZ80);
+
+// A 100 000-line mixed source: a realistic program repeated.
+std::vector<std::u16string> big_file(const char* name) {
+  std::ifstream f(std::string(BENCH_DATA_DIR) + "/" + name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  const auto program = engine::read_lines(s.str()).lines;
+  std::vector<std::u16string> lines;
+  lines.reserve(100'000);
+  while (lines.size() < 100'000) lines.push_back(program[lines.size() % program.size()]);
+  return lines;
+}
+
+void BM_Z80File100k(benchmark::State& state) {
+  const auto lines = big_file("monitor.z80");
+  for (auto _ : state) benchmark::DoNotOptimize(engine::convert_z80_to_8080(lines));
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(lines.size()));
+}
+BENCHMARK(BM_Z80File100k)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

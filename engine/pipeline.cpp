@@ -80,6 +80,30 @@ Fields split_label(std::u16string_view code) {
   return {std::u16string(code), {}};
 }
 
+// Z80 -> 8080: the blanks right after a comma go, so that "ld a, b" reads as the
+// register load it is. Quoted text ('...' or "...", up to the same quote or the
+// end) keeps its blanks, and a data line (db, dw, ds) is left as typed.
+std::u16string squeeze_blanks_after_commas(std::u16string text) {
+  if (is_data_line_z80(text)) return text;
+  std::size_t out = 0;
+  char16_t quote = 0;
+  bool after_comma = false;
+  for (const char16_t c : text) {
+    if (after_comma && is_blank(c)) continue;
+    after_comma = false;
+    if (quote != 0) {
+      if (c == quote) quote = 0;
+    } else if (c == u'\'' || c == u'"') {
+      quote = c;
+    } else if (c == u',') {
+      after_comma = true;
+    }
+    text[out++] = c;
+  }
+  text.resize(out);
+  return text;
+}
+
 bool is_index_register_form(std::u16string_view code) {
   static const Regex* const index_register = regex_compile(u"i[x|y]?[-|,|+]");
   std::string subject;
@@ -107,6 +131,7 @@ Translation translate(const Direction& direction, std::u16string_view line) {
   }
 
   Code field{std::move(fields.code)};
+  if (direction.from_z80) field.text = squeeze_blanks_after_commas(std::move(field.text));
   Outcome outcome{Decision::no_rule};
   if (direction.from_z80 && is_index_register_form(field.text)) {
     outcome = {Decision::index_register};

@@ -3,7 +3,8 @@
 // Per line, in order: the comment is split off at the first ";"; a blank line
 // goes out as it came; a label that starts in column 1 is split off (a label
 // alone, or followed by blanks only, goes out unchanged, and a labelled "equ"
-// or "=" directive too); in the Z80 -> 8080 direction an index-register form is
+// or "=" directive too); in the Z80 -> 8080 direction the blanks after commas
+// are removed (outside quotes and data lines) and an index-register form is
 // marked; what is left, the code field, goes through the direction's rule chain,
 // which rewrites it, passes it through or marks it. The output line is label +
 // code field + comment. A marked code field gets the direction's prefix,

@@ -120,6 +120,16 @@ TEST_F(Asmconv, ErrorsExitWithTwo) {
   }
 }
 
+// A realistic program, translated and checked line by line by hand once; any
+// change in the output is a change in behaviour.
+TEST_F(Asmconv, RealisticZ80Program) {
+  const fs::path data = TEST_DATA_DIR;
+  const Result r = run("--to-8080 --check '" + (data / "monitor.z80").string() + "'");
+  EXPECT_EQ(r.out, slurp(data / "monitor.8080"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "390 lines, 22 not convertible\n");
+}
+
 TEST_F(Asmconv, HelpDocumentsEveryOption) {
   const Result r = run("--help");
   EXPECT_EQ(r.status, 0);
