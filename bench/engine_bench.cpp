@@ -86,6 +86,13 @@ void BM_Z80File100k(benchmark::State& state) {
 }
 BENCHMARK(BM_Z80File100k)->Unit(benchmark::kMillisecond);
 
+void BM_8080File100k(benchmark::State& state) {
+  const auto lines = big_file("copy.asm");
+  for (auto _ : state) benchmark::DoNotOptimize(engine::convert_8080_to_z80(lines));
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(lines.size()));
+}
+BENCHMARK(BM_8080File100k)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

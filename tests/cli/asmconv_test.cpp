@@ -130,6 +130,14 @@ TEST_F(Asmconv, RealisticZ80Program) {
   EXPECT_EQ(r.err, "390 lines, 22 not convertible\n");
 }
 
+TEST_F(Asmconv, Realistic8080Program) {
+  const fs::path data = TEST_DATA_DIR;
+  const Result r = run("--to-z80 --check '" + (data / "copy.asm").string() + "'");
+  EXPECT_EQ(r.out, slurp(data / "copy.z80"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "340 lines, 5 not convertible\n");
+}
+
 TEST_F(Asmconv, HelpDocumentsEveryOption) {
   const Result r = run("--help");
   EXPECT_EQ(r.status, 0);
