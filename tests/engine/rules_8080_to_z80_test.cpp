@@ -2,27 +2,14 @@
 // rule that must decide it (0: no rule, the line is marked at the end).
 #include <gtest/gtest.h>
 
-#include "engine/pipeline.hpp"
 #include "test_text.hpp"
 
 namespace engine {
 namespace {
 
-using testing::show;
-using testing::tabs;
+using Case = testing::RuleCase;
 
-struct Case {
-  std::u16string_view in, out;
-  int rule;
-};
-
-void check(std::span<const Case> cases) {
-  for (const auto& c : cases) {
-    const Translation t = translate_8080_to_z80(tabs(c.in));
-    EXPECT_EQ(show(t.text), show(tabs(c.out))) << show(tabs(c.in));
-    EXPECT_EQ(t.outcome.rule, c.rule) << show(tabs(c.in)) << ": " << describe(t.outcome);
-  }
-}
+void check(std::span<const Case> cases) { testing::check_rules(translate_8080_to_z80, cases); }
 
 const Case kDataAndCompare[] = {
     {u"⇥db⇥'a; b',0", u"⇥db⇥'a; b',0", 1},

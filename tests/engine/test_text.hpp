@@ -1,9 +1,13 @@
 // Helpers for readable test tables: "⇥" in a literal stands for a tab.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "engine/pipeline.hpp"
 #include "engine/utf.hpp"
 
 namespace engine::testing {
@@ -23,6 +27,22 @@ inline std::string show(std::u16string_view text) {
     if (c == u'\t') c = u'⇥';
   }
   return utf16_to_utf8(shown);
+}
+
+// A whole line, what it must become, and the rule that must decide it (0: no
+// rule, the line is marked at the end of the chain).
+struct RuleCase {
+  std::u16string_view in, out;
+  int rule;
+};
+
+inline void check_rules(Translation (*translate)(std::u16string_view),
+                        std::span<const RuleCase> cases) {
+  for (const auto& c : cases) {
+    const Translation t = translate(tabs(c.in));
+    EXPECT_EQ(show(t.text), show(tabs(c.out))) << show(tabs(c.in));
+    EXPECT_EQ(t.outcome.rule, c.rule) << show(tabs(c.in)) << ": " << describe(t.outcome);
+  }
 }
 
 }  // namespace engine::testing
