@@ -1,0 +1,74 @@
+// The pane commands over in-memory panes: no window needed.
+#include "frontend/pane_commands.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace frontend {
+namespace {
+
+using Lines = std::vector<std::u16string>;
+
+TEST(ConvertPane, ReplacesTargetLineByLine) {
+  const MemoryPane source(Lines{u"start:\tld\ta,b", u"", u"\tld\ta,(ix+1)", u"; note", u"\tzork"});
+  MemoryPane target(Lines{u"old", u"text"});
+  const auto marked = convert_pane(source, target, engine::translate_z80_to_8080);
+  EXPECT_EQ(target.lines(), (Lines{u"start:\t\tmov\ta,b", u"", u"; cannot convert:\tld\ta,(ix+1)",
+                                   u"; note", u"; cannot convert:\tzork"}));
+  EXPECT_EQ(marked, (std::vector<std::size_t>{2, 4}));
+
+  MemoryPane empty, back(Lines{u"x"});
+  EXPECT_TRUE(convert_pane(empty, back, engine::translate_8080_to_z80).empty());
+  EXPECT_EQ(back.count_lines(), 0u);
+}
+
+class LoadFile : public ::testing::Test {
+ protected:
+  std::string path(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / ("load_file_" + std::to_string(::getpid()) + name)).string();
+  }
+  std::string write(const std::string& name, const std::string& bytes) {
+    const std::string p = path(name);
+    std::ofstream(p, std::ios::binary) << bytes;
+    files_.push_back(p);
+    return p;
+  }
+  void TearDown() override {
+    for (const auto& f : files_) std::filesystem::remove(f);
+  }
+  std::vector<std::string> files_;
+};
+
+TEST_F(LoadFile, SplitsLinesLikeTheLineReader) {
+  const struct {
+    std::string bytes;
+    Lines want;
+  } kCases[] = {
+      {"a\r\n\r\nb\r\n", {u"a", u"", u"b"}},
+      {"a\n\nb\n", {u"a", u"", u"b"}},
+      {"a\r\rb\r", {u"a", u"", u"b"}},
+      {"a\r\n\nb", {u"a", u"", u"b"}},
+      {std::string("a\0b", 3), {u"a", u"b"}},
+      {"\nx", {u"", u"x"}},
+      {"", {}},
+      {"\xEF\xBB\xBFz\xFF", {u"\uFEFFz\uFFFD"}},
+  };
+  for (const auto& c : kCases) {
+    MemoryPane pane(Lines{u"old"});
+    EXPECT_TRUE(load_file(write("ok", c.bytes), pane));
+    EXPECT_EQ(pane.lines(), c.want) << c.bytes;
+  }
+}
+
+TEST_F(LoadFile, UnreadableFileLeavesThePane) {
+  MemoryPane pane(Lines{u"keep", u"me"});
+  EXPECT_FALSE(load_file(path("missing"), pane));
+  EXPECT_FALSE(load_file(std::filesystem::temp_directory_path().string(), pane));  // a folder
+  EXPECT_EQ(pane.lines(), (Lines{u"keep", u"me"}));
+}
+
+}  // namespace
+}  // namespace frontend
