@@ -3,6 +3,7 @@
 #include "engine/chain.hpp"
 #include "engine/regex.hpp"
 #include "engine/rules.hpp"
+#include "engine/source_line.hpp"
 #include "engine/utf.hpp"
 
 namespace engine {
@@ -11,7 +12,7 @@ namespace {
 struct Direction {
   const CompiledChain& chain;
   std::u16string_view marking;
-  bool from_z80;  // the source is Z80 text: index registers are refused before the chain
+  bool from_z80;  // Z80 source: blanks squeezed, index registers refused, comments left alone
 };
 
 const Direction& z80_to_8080() {
@@ -24,60 +25,6 @@ const Direction& i8080_to_z80() {
   static const CompiledChain chain = compile_chain(rules_8080_to_z80());
   static const Direction direction{chain, k8080ToZ80Marking, false};
   return direction;
-}
-
-bool only_blanks(std::u16string_view text) {
-  for (char16_t c : text) {
-    if (!is_blank(c)) return false;
-  }
-  return true;
-}
-
-bool is_ascii_letter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-
-bool is_word_char(char16_t c) {
-  return is_ascii_letter(c) || (c >= u'0' && c <= u'9') || c == u'_';
-}
-
-// A labelled line is a directive when "equ" stands in its code field as a word,
-// or when its first character that is not a blank is "=". Names that merely
-// contain the letters ("sequence") do not count, nor a quoted '='.
-bool is_directive(std::u16string_view code) {
-  const auto first = code.find_first_not_of(u"\t ");
-  if (first != std::u16string_view::npos && code[first] == u'=') return true;
-  for (Pos p = find_text(code, u"equ", 1, kAnyCase); p > 0;
-       p = find_text(code, u"equ", p + 1, kAnyCase)) {
-    const std::size_t at = static_cast<std::size_t>(p) - 1;
-    const bool word_before = at > 0 && is_word_char(code[at - 1]);
-    const bool word_after = at + 3 < code.size() && is_word_char(code[at + 3]);
-    if (!word_before && !word_after) return true;
-  }
-  return false;
-}
-
-struct Fields {
-  std::u16string label;
-  std::u16string code;
-};
-
-// Splits a line that starts with a letter into its label and its code field.
-// The scan looks at the characters from the second to the one before the last:
-// a tab or space ends the label and also starts the code field; a colon glued to
-// the next word ("OPENFCB:XOR") ends the label after the colon (a "::" counts as
-// one), and the code field is then one space and the rest. When the scan reaches
-// the end, the whole text is the label.
-Fields split_label(std::u16string_view code) {
-  for (std::size_t k = 1; k + 1 < code.size(); ++k) {
-    const char16_t c = code[k];
-    if (is_blank(c)) {
-      return {std::u16string(code.substr(0, k + 1)), std::u16string(code.substr(k))};
-    }
-    const char16_t next = code[k + 1];
-    if (c == u':' && !is_blank(next) && next != u':') {
-      return {std::u16string(code.substr(0, k + 1)), u" " + std::u16string(code.substr(k + 1))};
-    }
-  }
-  return {std::u16string(code), {}};
 }
 
 // Z80 -> 8080: the blanks right after a comma go, so that "ld a, b" reads as the
@@ -104,51 +51,167 @@ std::u16string squeeze_blanks_after_commas(std::u16string text) {
   return text;
 }
 
+bool is_ascii_letter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+bool is_name_char(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         c == u'_' || c == u'.' || c == u'$' || c == u'?' || c == u'@';
+}
+
+// An index register with a displacement or as the first operand ("ix+", "iy-",
+// "ix,", and "i," too), or "ix" / "iy" standing as a word of its own.
 bool is_index_register_form(std::u16string_view code) {
   static const Regex* const index_register = regex_compile(u"i[x|y]?[-|,|+]");
   std::string subject;
   append_lower_utf8(subject, code);
-  return regex_find(*index_register, subject) != kNoMatch;
+  if (regex_find(*index_register, subject) != kNoMatch) return true;
+  for (std::size_t i = 0; i + 1 < code.size(); ++i) {
+    if (lower_char(code[i]) != u'i') continue;
+    const char16_t x = lower_char(code[i + 1]);
+    if ((x == u'x' || x == u'y') && (i == 0 || !is_name_char(code[i - 1])) &&
+        (i + 2 == code.size() || !is_name_char(code[i + 2]))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+Outcome outcome_of(const ChainOutcome& chain) {
+  switch (chain.verdict) {
+    case Verdict::rewrite: return {Decision::rewrite, chain.rule};
+    case Verdict::pass_through: return {Decision::pass_through, chain.rule};
+    case Verdict::mark: return {Decision::marked, chain.rule};
+    case Verdict::next: break;
+  }
+  return {Decision::no_rule};
+}
+
+struct Statement {
+  std::u16string text;  // as the steps left it; without the marking
+  Outcome outcome;
+};
+
+// One statement (or the whole code field) through the direction's steps from the
+// index-register test on.
+Statement translate_statement(const Direction& direction, std::u16string text) {
+  if (direction.from_z80) {
+    text = squeeze_blanks_after_commas(std::move(text));
+    if (is_index_register_form(text)) return {std::move(text), {Decision::index_register}};
+  }
+  Code field{std::move(text)};
+  const ChainOutcome chain = run_chain(direction.chain, field);
+  return {std::move(field.text), outcome_of(chain)};
+}
+
+// A statement after a "!" begins with a blank, as the chain's patterns expect.
+std::u16string as_statement(std::u16string_view text) {
+  if (!text.empty() && is_blank(text.front())) return std::u16string(text);
+  return u" " + std::u16string(text);
+}
+
+// A piece of the line after its labels: a statement and the comment after it.
+// The pieces, joined with "!", give that part of the line back.
+struct Piece {
+  std::u16string_view code, comment;
+};
+
+// The statements of the code field, the last with the comment. In the 8080 ->
+// Z80 direction a "!" in the comment ends it when the text after it (up to the
+// next "!") is a statement a rule of the chain decides; what follows that "!" is
+// then read like the rest of a line.
+std::vector<Piece> split_pieces(const Direction& direction, std::u16string_view code,
+                                std::u16string_view comment) {
+  std::vector<Piece> pieces;
+  for (;;) {
+    std::size_t start = 0;
+    for (std::size_t b : statement_breaks(code)) {
+      pieces.push_back({code.substr(start, b - start), {}});
+      start = b + 1;
+    }
+    pieces.push_back({code.substr(start), comment});
+    if (direction.from_z80) return pieces;
+
+    const std::vector<std::size_t> breaks = statement_breaks(comment);
+    std::size_t found = kNone;
+    for (std::size_t k = 0; k < breaks.size() && found == kNone; ++k) {
+      const std::size_t end = k + 1 < breaks.size() ? breaks[k + 1] : comment.size();
+      std::u16string_view candidate = comment.substr(breaks[k] + 1, end - breaks[k] - 1);
+      candidate = candidate.substr(0, comment_start(candidate));
+      if (only_blanks(candidate)) continue;
+      const Decision d = translate_statement(direction, as_statement(candidate)).outcome.decision;
+      if (d == Decision::rewrite || d == Decision::pass_through || d == Decision::marked) found = breaks[k];
+    }
+    if (found == kNone) return pieces;
+    const std::u16string_view rest = comment.substr(found + 1);
+    pieces.back().comment = comment.substr(0, found);
+    const std::size_t semicolon = comment_start(rest);
+    code = rest.substr(0, semicolon);
+    comment = semicolon == kNone ? std::u16string_view() : rest.substr(semicolon);
+  }
 }
 
 Translation translate(const Direction& direction, std::u16string_view line) {
-  std::u16string_view code = line;
-  std::u16string_view comment;
-  if (const auto semicolon = line.find(u';'); semicolon != std::u16string_view::npos) {
-    comment = line.substr(semicolon);
-    code = line.substr(0, semicolon);
-  }
+  const std::size_t semicolon = comment_start(line);
+  std::u16string_view code = line.substr(0, semicolon);
+  const std::u16string_view comment = semicolon == kNone ? std::u16string_view() : line.substr(semicolon);
   if (only_blanks(code)) return {std::u16string(line), {Decision::blank}};
 
-  Fields fields{{}, std::u16string(code)};
+  std::u16string label;
+  std::u16string code_field(code);
+  const auto unchanged = [&](Decision decision) {
+    return Translation{label + code_field + std::u16string(comment), {decision}};
+  };
   if (is_ascii_letter(code.front())) {
-    fields = split_label(code);
-    const auto unchanged = [&](Decision decision) {
-      return Translation{fields.label + fields.code + std::u16string(comment), {decision}};
-    };
-    if (only_blanks(fields.code)) return unchanged(Decision::label_only);
-    if (is_directive(fields.code)) return unchanged(Decision::directive);
+    LabelSplit split = split_column1_label(code);
+    label = std::move(split.label);
+    code_field = std::move(split.code);
+    if (only_blanks(code_field)) return unchanged(Decision::label_only);
+    if (is_labelled_directive(code_field)) return unchanged(Decision::directive);
+  }
+  if (const std::size_t n = indented_label_length(code_field); n > 0) {
+    label += code_field.substr(0, n);
+    code_field.erase(0, n);
+    if (only_blanks(code_field)) return unchanged(Decision::label_only);
+    if (!is_blank(code_field.front())) code_field.insert(0, u" ");
   }
 
-  Code field{std::move(fields.code)};
-  if (direction.from_z80) field.text = squeeze_blanks_after_commas(std::move(field.text));
-  Outcome outcome{Decision::no_rule};
-  if (direction.from_z80 && is_index_register_form(field.text)) {
-    outcome = {Decision::index_register};
-  } else {
-    const ChainOutcome chain = run_chain(direction.chain, field);
-    switch (chain.verdict) {
-      case Verdict::rewrite: outcome = {Decision::rewrite, chain.rule}; break;
-      case Verdict::pass_through: outcome = {Decision::pass_through, chain.rule}; break;
-      case Verdict::mark: outcome = {Decision::marked, chain.rule}; break;
-      case Verdict::next: outcome = {Decision::no_rule}; break;
+  const std::vector<Piece> pieces = split_pieces(direction, code_field, comment);
+  if (pieces.size() == 1) {
+    Statement s = translate_statement(direction, std::move(code_field));
+    std::u16string text = std::move(label);
+    if (is_not_convertible(s.outcome)) text += direction.marking;
+    text += s.text;
+    text += comment;
+    return {std::move(text), std::move(s.outcome)};
+  }
+
+  // Several statements: each on its own, blank ones untouched.
+  Outcome outcome{Decision::statements};
+  std::u16string translated, typed;  // the pieces joined with "!", before the last comment
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i > 0) {
+      translated += u'!';
+      typed += u'!';
+    }
+    typed += pieces[i].code;
+    if (only_blanks(pieces[i].code)) {
+      translated += pieces[i].code;
+      outcome.statements.push_back({Decision::blank});
+    } else {
+      Statement s = translate_statement(direction, as_statement(pieces[i].code));
+      translated += s.text;
+      outcome.statements.push_back(std::move(s.outcome));
+    }
+    if (i + 1 < pieces.size()) {
+      translated += pieces[i].comment;
+      typed += pieces[i].comment;
     }
   }
-  std::u16string text = std::move(fields.label);
-  if (is_not_convertible(outcome)) text += direction.marking;
-  text += field.text;
-  text += comment;
-  return {std::move(text), outcome};
+  const std::u16string last_comment(pieces.back().comment);
+  // If one of them has no equivalent, the whole code field is marked as it was typed.
+  const bool marked = is_not_convertible(outcome);
+  return {label + (marked ? std::u16string(direction.marking) + typed : translated) + last_comment,
+          std::move(outcome)};
 }
 
 std::vector<std::u16string> convert_all(const Direction& direction,
@@ -162,8 +225,19 @@ std::vector<std::u16string> convert_all(const Direction& direction,
 }  // namespace
 
 bool is_not_convertible(const Outcome& outcome) {
-  return outcome.decision == Decision::index_register || outcome.decision == Decision::marked ||
-         outcome.decision == Decision::no_rule;
+  switch (outcome.decision) {
+    case Decision::index_register:
+    case Decision::marked:
+    case Decision::no_rule:
+      return true;
+    case Decision::statements:
+      for (const Outcome& s : outcome.statements) {
+        if (is_not_convertible(s)) return true;
+      }
+      return false;
+    default:
+      return false;
+  }
 }
 
 std::string describe(const Outcome& outcome) {
@@ -177,6 +251,13 @@ std::string describe(const Outcome& outcome) {
     case Decision::pass_through: return rule + " pass-through";
     case Decision::marked: return rule + " marking";
     case Decision::no_rule: return "no rule";
+    case Decision::statements: {
+      std::string text = "statements:";
+      for (std::size_t i = 0; i < outcome.statements.size(); ++i) {
+        text += (i == 0 ? " " : " ! ") + describe(outcome.statements[i]);
+      }
+      return text;
+    }
   }
   return "?";
 }

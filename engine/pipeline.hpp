@@ -1,14 +1,22 @@
 // The line pipeline: one source line in, exactly one output line out.
 //
-// Per line, in order: the comment is split off at the first ";"; a blank line
-// goes out as it came; a label that starts in column 1 is split off (a label
-// alone, or followed by blanks only, goes out unchanged, and a labelled "equ"
-// or "=" directive too); in the Z80 -> 8080 direction the blanks after commas
-// are removed (outside quotes and data lines) and an index-register form is
-// marked; what is left, the code field, goes through the direction's rule chain,
-// which rewrites it, passes it through or marks it. The output line is label +
-// code field + comment. A marked code field gets the direction's prefix,
-// "; cannot convert:" (Z80 -> 8080) or ";Cannot convert:" (8080 -> Z80).
+// Per line, in order: the comment is split off at the first ";" outside quoted
+// text; a blank line goes out as it came; a label that starts in column 1 is
+// split off (a label alone, or followed by blanks only, goes out unchanged, and
+// a labelled "equ" or "=" directive too), and then an indented label ("\tname:");
+// what is left, the code field, is split into DRI statements at each "!" outside
+// quoted text. Each statement goes through the direction's steps on its own: in
+// the Z80 -> 8080 direction the blanks after commas are removed (outside quotes
+// and data lines) and an index-register form is marked; then the direction's
+// rule chain rewrites it, passes it through or marks it. The output line is
+// label + code field + comment. A marked code field gets the direction's
+// prefix, "; cannot convert:" (Z80 -> 8080) or ";Cannot convert:" (8080 -> Z80);
+// if one statement of several is marked, the whole code field is marked as typed.
+//
+// In the 8080 -> Z80 direction a "!" inside a comment ends the comment, as DRI's
+// assemblers read it, when the text after it is a statement a rule of the chain
+// decides ("dcr b ;count! jnz loop" holds two statements); Z80 comments are never
+// looked into.
 //
 // Untouched text keeps its case, tabs and spaces; a label that ends at a tab or
 // space carries that separator twice in the output (once ending the label, once
@@ -35,18 +43,22 @@ enum class Decision {
   pass_through,    // rule `rule` let the code field through
   marked,          // rule `rule` marked the code field
   no_rule,         // no rule matched: marked
+  statements,      // several DRI statements, decided one by one
 };
 
 struct Outcome {
   Decision decision;
-  int rule = 0;  // the deciding rule for rewrite, pass_through and marked
+  int rule = 0;                    // the deciding rule for rewrite, pass_through and marked
+  std::vector<Outcome> statements = {};  // for `statements`: each one's outcome, in order
 };
 
-// True when the output line carries the not-convertible marking.
+// True when the output line carries the not-convertible marking (for several
+// statements: when one of them is not convertible).
 bool is_not_convertible(const Outcome& outcome);
 
 // "blank", "label only", "directive", "index register", "rule 21 rewrite",
-// "rule 3 pass-through", "rule 7 marking", "no rule".
+// "rule 3 pass-through", "rule 7 marking", "no rule", and for several statements
+// "statements: rule 17 rewrite ! rule 15 rewrite".
 std::string describe(const Outcome& outcome);
 
 struct Translation {

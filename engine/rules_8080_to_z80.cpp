@@ -17,6 +17,9 @@
 // - A parenthesised immediate of mvi and lxi gets "0+" in front, so that it is
 //   not read as a memory operand.
 // - lxi accepts blanks between its register and the comma.
+// - Rows 80-83 come after the end of the chain, so they only take lines that
+//   would otherwise be marked for want of a rule: directives both notations
+//   share (and "set"), nop, hlt, and "rst n" with n from 0 to 7.
 #include <vector>
 
 #include "engine/rules.hpp"
@@ -104,6 +107,13 @@ void immediate_not_address(Code& code) {
   ++k;
   while (k < t.size() && is_blank(t[k])) ++k;
   if (k < t.size() && t[k] == u'(') t.insert(k, u"0+");
+}
+
+// Row 83: "rst 7" -> "rst 38h"; the restart address is "0" or two hex digits and "h".
+void restart_address(Code& code) {
+  const std::size_t digit = code.text.find_first_of(u"01234567", static_cast<std::size_t>(code.mnemonic) + 2);
+  static constexpr std::u16string_view kAddresses[] = {u"0", u"08h", u"10h", u"18h", u"20h", u"28h", u"30h", u"38h"};
+  code.text.replace(digit, 1, kAddresses[code.text[digit] - u'0']);
 }
 
 }  // namespace
@@ -216,6 +226,12 @@ std::span<const Rule> rules_8080_to_z80() {
       // Interrupts
       {78, uR"(^[\t, ]{1,}di([\t, ]|$))", pass_through()},
       {79, uR"(^[\t, ]{1,}ei([\t, ]|$))", pass_through()},
+      // After the end of the chain: what would otherwise be marked for want of a rule
+      {80, uR"(^[\t, ]{1,}(org|end|equ|defl|if|ifdef|ifndef|else|endif|cond|endc|macro|endm|rept|irp|irpc|exitm|local|public|extrn|ext|global|entry|name|title|subttl|page|eject|list|nolist|include|maclib|aseg|cseg|dseg|\.z80|\.8080|\.phase|\.dephase|set)([\t, ]|$))",
+       pass_through()},
+      {81, uR"(^[\t, ]{1,}nop([\t, ]|$))", pass_through()},
+      {82, uR"(^[\t, ]{1,}hlt([\t, ]|$))", rewrite(rename(u"hlt", u"halt"))},
+      {83, uR"(^[\t, ]{1,}rst[\t ]{1,}[0-7][\t ]*$)", rewrite(restart_address)},
   };
   return rules;
 }

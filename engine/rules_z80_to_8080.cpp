@@ -13,6 +13,11 @@
 // - Rules 27, 61 and 63 accept any number of separators after the mnemonic.
 // - Rule 63 with no condition decides nothing and leaves "ret" in place.
 // - Rules 71 and 77 accept any run of tabs and spaces after the mnemonic.
+// - Rule 67 turns a restart to one of the eight restart addresses into the 8080
+//   "rst n" (row 89 takes the same with several blanks after "rst").
+// - Rows 84-89 come after the end of the chain, so they only take lines that
+//   would otherwise be marked for want of a rule: directives both notations
+//   share, defb/defm/defw/defs, halt, and restarts.
 #include <array>
 #include <vector>
 
@@ -201,6 +206,43 @@ Step pair_letters() {
   };
 }
 
+// The restart number of a Z80 restart address: 0, 8, 10h ... 38h (any case,
+// leading zeros allowed) or 16 ... 56 in decimal. -1 for anything else.
+int restart_number(std::u16string_view operand) {
+  const bool hex = !operand.empty() && (operand.back() == u'h' || operand.back() == u'H');
+  if (hex) operand.remove_suffix(1);
+  if (operand.empty()) return -1;
+  int value = 0;
+  for (char16_t c : operand) {
+    int digit = -1;
+    if (c >= u'0' && c <= u'9') digit = c - u'0';
+    if (hex && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
+    if (hex && c >= u'A' && c <= u'F') digit = c - u'A' + 10;
+    if (digit < 0) return -1;
+    value = value * (hex ? 16 : 10) + digit;
+    if (value > 56) return -1;
+  }
+  return value % 8 == 0 ? value / 8 : -1;
+}
+
+// Rule 67 and row 89: "rst 38h" -> "rst 7" when the code field is just the
+// restart, with blanks after the mnemonic; every other restart is marked.
+Verdict restart(Code& code) {
+  const std::u16string& t = code.text;
+  std::size_t i = t.find_first_not_of(u"\t, ");
+  if (i == std::u16string::npos || find_text(t, u"rst", static_cast<Pos>(i) + 1, kAnyCase) != static_cast<Pos>(i) + 1) {
+    return Verdict::mark;
+  }
+  i += 3;
+  const std::size_t start = t.find_first_not_of(u"\t ", i);
+  if (start == i || start == std::u16string::npos) return Verdict::mark;
+  const std::size_t end = t.find_last_not_of(u"\t ") + 1;
+  const int n = restart_number(std::u16string_view(t).substr(start, end - start));
+  if (n < 0) return Verdict::mark;
+  code.text.replace(start, end - start, 1, static_cast<char16_t>(u'0' + n));
+  return Verdict::rewrite;
+}
+
 }  // namespace
 
 bool is_data_line_z80(std::u16string_view code) {
@@ -300,7 +342,7 @@ std::span<const Rule> rules_z80_to_8080() {
       {64, uR"(^[\t, ]{1,}reti([\t, ]|$))", mark()},
       {65, uR"(^[\t, ]{1,}retn([\t, ]|$))", mark()},
       {66, uR"(^[\t, ]{1,}ret([\t, ]|$))", pass_through()},
-      {67, uR"(rst[\t, ]{1}[0-9a-fA-F]+h*)", mark()},
+      {67, uR"(rst[\t, ]{1}[0-9a-fA-F]+h*)", restart},
       // Stack
       {68, uR"(^[\t, ]{1,}push[\t, ]{1,}[bc|de|hl|af])",
        rewrite(pair_letters(), replace_every(u"af", u"psw"))},
@@ -322,6 +364,14 @@ std::span<const Rule> rules_z80_to_8080() {
       {81, uR"(^[\t, ]{1,}sla([\t, ]|$))", mark()},
       {82, uR"(^[\t, ]{1,}sra([\t, ]|$))", mark()},
       {83, uR"(^[\t, ]{1,}srl([\t, ]|$))", mark()},
+      // After the end of the chain: what would otherwise be marked for want of a rule
+      {84, uR"(^[\t, ]{1,}(org|end|equ|defl|if|ifdef|ifndef|else|endif|cond|endc|macro|endm|rept|irp|irpc|exitm|local|public|extrn|ext|global|entry|name|title|subttl|page|eject|list|nolist|include|maclib|aseg|cseg|dseg|\.z80|\.8080|\.phase|\.dephase)([\t, ]|$))",
+       pass_through()},
+      {85, uR"(^[\t, ]{1,}(defb|defm)([\t, ]|$))", [](Code& c) { c.text.replace(c.mnemonic - 1, 4, u"db"); return Verdict::rewrite; }},
+      {86, uR"(^[\t, ]{1,}defw([\t, ]|$))", rewrite(replace_first(u"defw", u"dw"))},
+      {87, uR"(^[\t, ]{1,}defs([\t, ]|$))", rewrite(replace_first(u"defs", u"ds"))},
+      {88, uR"(^[\t, ]{1,}halt([\t, ]|$))", rewrite(replace_first(u"halt", u"hlt"))},
+      {89, uR"(^[\t, ]{1,}rst[\t ]{1,})", restart},
   };
   return rules;
 }

@@ -127,15 +127,32 @@ TEST_F(Asmconv, RealisticZ80Program) {
   const Result r = run("--to-8080 --check '" + (data / "monitor.z80").string() + "'");
   EXPECT_EQ(r.out, slurp(data / "monitor.8080"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "390 lines, 22 not convertible\n");
+  EXPECT_EQ(r.err, "390 lines, 18 not convertible\n");
 }
 
 TEST_F(Asmconv, Realistic8080Program) {
   const fs::path data = TEST_DATA_DIR;
   const Result r = run("--to-z80 --check '" + (data / "copy.asm").string() + "'");
   EXPECT_EQ(r.out, slurp(data / "copy.z80"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "340 lines, 0 not convertible\n");
+}
+
+// CP/M-style sources: indented labels, DRI "!" statements, directives,
+// conditional assembly and restarts.
+TEST_F(Asmconv, CpmStyleSources) {
+  const fs::path data = TEST_DATA_DIR;
+  Result r = run("--to-z80 --check --explain '" + (data / "ccp.asm").string() + "'");
+  EXPECT_EQ(r.out, slurp(data / "ccp.z80"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.err.find("\n16: rule 80 pass-through\n"), std::string::npos);  // if debug
+  EXPECT_NE(r.err.find("\n17: rule 83 rewrite\n"), std::string::npos);       // rst 7
+  EXPECT_NE(r.err.find("\n48: statements: rule 35 rewrite ! rule 48 rewrite\n"), std::string::npos);
+  EXPECT_NE(r.err.find("\n92 lines, 0 not convertible\n"), std::string::npos);
+  r = run("--to-8080 --check '" + (data / "bios.z80").string() + "'");
+  EXPECT_EQ(r.out, slurp(data / "bios.8080"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "340 lines, 5 not convertible\n");
+  EXPECT_EQ(r.err, "110 lines, 6 not convertible\n");
 }
 
 TEST_F(Asmconv, HelpDocumentsEveryOption) {

@@ -148,8 +148,8 @@ const Case kJumpsCallsReturns[] = {
     {u" jpe lab", u" jp pe, lab", 53},
     {u" jm lab", u" jp m, lab", 54},
     {u" jp lab", u" jp p, lab", 55},
-    {u"⇥retry:⇥JP⇥X", u";Cannot convert:⇥retry:⇥JP⇥X", 0},
-    {u"⇥div:⇥jp⇥loop", u";Cannot convert:⇥div:⇥jp⇥loop", 0},
+    {u"⇥retry⇥x", u";Cannot convert:⇥retry⇥x", 0},  // "retry" is no "ret"
+    {u"⇥div⇥3", u";Cannot convert:⇥div⇥3", 0},      // "div" is no "di"
     {u" CALL X", u" CALL X", 56},
     {u" cnz sub1", u" call nz, sub1", 57},
     {u" cnz", u" call nz,", 57},
