@@ -9,21 +9,32 @@
 namespace engine {
 namespace {
 
+using ChainRunner = ChainOutcome (*)(const CompiledChain&, Code&);
+
 struct Direction {
   const CompiledChain& chain;
   std::u16string_view marking;
   bool from_z80;  // Z80 source: blanks squeezed, index registers refused, comments left alone
+  ChainRunner run = run_chain;
 };
 
-const Direction& z80_to_8080() {
+const CompiledChain& z80_chain() {
   static const CompiledChain chain = compile_chain(rules_z80_to_8080());
-  static const Direction direction{chain, kZ80To8080Marking, true};
+  return chain;
+}
+
+const CompiledChain& i8080_chain() {
+  static const CompiledChain chain = compile_chain(rules_8080_to_z80());
+  return chain;
+}
+
+const Direction& z80_to_8080() {
+  static const Direction direction{z80_chain(), kZ80To8080Marking, true};
   return direction;
 }
 
 const Direction& i8080_to_z80() {
-  static const CompiledChain chain = compile_chain(rules_8080_to_z80());
-  static const Direction direction{chain, k8080ToZ80Marking, false};
+  static const Direction direction{i8080_chain(), k8080ToZ80Marking, false};
   return direction;
 }
 
@@ -92,14 +103,16 @@ struct Statement {
 };
 
 // One statement (or the whole code field) through the direction's steps from the
-// index-register test on.
+// index-register test on. The blanks squeezed out for the rules' sake come back
+// when a rule lets the statement through: what passes goes out as it was typed.
 Statement translate_statement(const Direction& direction, std::u16string text) {
+  Code field{text};
   if (direction.from_z80) {
-    text = squeeze_blanks_after_commas(std::move(text));
-    if (is_index_register_form(text)) return {std::move(text), {Decision::index_register}};
+    field.text = squeeze_blanks_after_commas(std::move(field.text));
+    if (is_index_register_form(field.text)) return {std::move(field.text), {Decision::index_register}};
   }
-  Code field{std::move(text)};
-  const ChainOutcome chain = run_chain(direction.chain, field);
+  const ChainOutcome chain = direction.run(direction.chain, field);
+  if (chain.verdict == Verdict::pass_through) return {std::move(text), outcome_of(chain)};
   return {std::move(field.text), outcome_of(chain)};
 }
 
@@ -124,22 +137,25 @@ std::vector<Piece> split_pieces(const Direction& direction, std::u16string_view 
   std::vector<Piece> pieces;
   for (;;) {
     std::size_t start = 0;
-    for (std::size_t b : statement_breaks(code)) {
+    for (std::size_t b = next_statement_break(code, 0); b != kNone; b = next_statement_break(code, b + 1)) {
       pieces.push_back({code.substr(start, b - start), {}});
       start = b + 1;
     }
     pieces.push_back({code.substr(start), comment});
     if (direction.from_z80) return pieces;
 
-    const std::vector<std::size_t> breaks = statement_breaks(comment);
+    // Each "!" of the comment is looked at once; the scan stops at the first
+    // one that starts a statement.
     std::size_t found = kNone;
-    for (std::size_t k = 0; k < breaks.size() && found == kNone; ++k) {
-      const std::size_t end = k + 1 < breaks.size() ? breaks[k + 1] : comment.size();
-      std::u16string_view candidate = comment.substr(breaks[k] + 1, end - breaks[k] - 1);
+    for (std::size_t b = next_statement_break(comment, 0); b != kNone && found == kNone;) {
+      const std::size_t next = next_statement_break(comment, b + 1);
+      std::u16string_view candidate = comment.substr(b + 1, (next == kNone ? comment.size() : next) - b - 1);
       candidate = candidate.substr(0, comment_start(candidate));
-      if (only_blanks(candidate)) continue;
-      const Decision d = translate_statement(direction, as_statement(candidate)).outcome.decision;
-      if (d == Decision::rewrite || d == Decision::pass_through || d == Decision::marked) found = breaks[k];
+      if (!only_blanks(candidate)) {
+        const Decision d = translate_statement(direction, as_statement(candidate)).outcome.decision;
+        if (d == Decision::rewrite || d == Decision::pass_through || d == Decision::marked) found = b;
+      }
+      b = next;
     }
     if (found == kNone) return pieces;
     const std::u16string_view rest = comment.substr(found + 1);
@@ -264,6 +280,15 @@ std::string describe(const Outcome& outcome) {
 
 Translation translate_z80_to_8080(std::u16string_view line) { return translate(z80_to_8080(), line); }
 Translation translate_8080_to_z80(std::u16string_view line) { return translate(i8080_to_z80(), line); }
+
+Translation translate_z80_to_8080_reference(std::u16string_view line) {
+  static const Direction direction{z80_chain(), kZ80To8080Marking, true, run_chain_reference};
+  return translate(direction, line);
+}
+Translation translate_8080_to_z80_reference(std::u16string_view line) {
+  static const Direction direction{i8080_chain(), k8080ToZ80Marking, false, run_chain_reference};
+  return translate(direction, line);
+}
 
 std::u16string convert_z80_to_8080(std::u16string_view line) {
   return translate_z80_to_8080(line).text;

@@ -8,10 +8,11 @@
 // quoted text. Each statement goes through the direction's steps on its own: in
 // the Z80 -> 8080 direction the blanks after commas are removed (outside quotes
 // and data lines) and an index-register form is marked; then the direction's
-// rule chain rewrites it, passes it through or marks it. The output line is
-// label + code field + comment. A marked code field gets the direction's
-// prefix, "; cannot convert:" (Z80 -> 8080) or ";Cannot convert:" (8080 -> Z80);
-// if one statement of several is marked, the whole code field is marked as typed.
+// rule chain rewrites it, passes it through (as it was typed) or marks it. The
+// output line is label + code field + comment. A marked code field gets the
+// direction's prefix, "; cannot convert:" (Z80 -> 8080) or ";Cannot convert:"
+// (8080 -> Z80); if one statement of several is marked, the whole code field is
+// marked as typed.
 //
 // In the 8080 -> Z80 direction a "!" inside a comment ends the comment, as DRI's
 // assemblers read it, when the text after it is a statement a rule of the chain
@@ -68,6 +69,11 @@ struct Translation {
 
 Translation translate_z80_to_8080(std::u16string_view line);
 Translation translate_8080_to_z80(std::u16string_view line);
+
+// The same, testing every rule's pattern in turn, without the chain's shortcut:
+// the reference that tests and fuzzers hold the fast path to.
+Translation translate_z80_to_8080_reference(std::u16string_view line);
+Translation translate_8080_to_z80_reference(std::u16string_view line);
 
 std::u16string convert_z80_to_8080(std::u16string_view line);
 std::u16string convert_8080_to_z80(std::u16string_view line);

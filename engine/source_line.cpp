@@ -42,15 +42,14 @@ std::size_t comment_start(std::u16string_view line) {
   return kNone;
 }
 
-std::vector<std::size_t> statement_breaks(std::u16string_view code) {
-  std::vector<std::size_t> breaks;
-  std::size_t i = 0;
+std::size_t next_statement_break(std::u16string_view code, std::size_t from) {
+  std::size_t i = from;
   while (i < code.size()) {
-    if (code[i] == u'!') breaks.push_back(i);
+    if (code[i] == u'!') return i;
     const std::size_t end = opens_quote(code, i) ? quote_end(code, i) : kNone;
     i = end == kNone ? i + 1 : end;
   }
-  return breaks;
+  return kNone;
 }
 
 bool only_blanks(std::u16string_view text) {

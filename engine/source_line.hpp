@@ -17,9 +17,10 @@ inline constexpr std::size_t kNone = std::u16string_view::npos;
 // quote on, the first ";" starts the comment, quoted or not. kNone if no comment.
 std::size_t comment_start(std::u16string_view line);
 
-// The "!" outside quoted text that separate DRI statements, in order. An
+// The first "!" at or after `from` outside quoted text, or kNone: a break
+// between DRI statements. `from` must not stand inside quoted text. An
 // unclosed quote quotes nothing.
-std::vector<std::size_t> statement_breaks(std::u16string_view code);
+std::size_t next_statement_break(std::u16string_view code, std::size_t from);
 
 bool only_blanks(std::u16string_view text);
 

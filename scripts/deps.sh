@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpcre2-dev libgtest-dev libbenchmark-dev
-          qt6-base-dev fonts-dejavu-core "$@")
+          qt6-base-dev fonts-dejavu-core clang libclang-rt-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do
@@ -12,6 +12,10 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+# Node.js and npm run the assembler that judges the translations; any
+# installation of them will do (the machine may have one from elsewhere).
+command -v node > /dev/null 2>&1 || missing+=(nodejs)
+command -v npm > /dev/null 2>&1 || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=()

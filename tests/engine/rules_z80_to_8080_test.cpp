@@ -210,6 +210,8 @@ const Case kCallsAndReturns[] = {
     {u" call nz,recall", u"  cnz recall", 61},   // only the mnemonic goes
     {u" call  z,loop", u"   cz loop", 61},
     {u" call print", u" call print", 62},
+    {u" call p, x", u"  cp x", 61},              // blanks after a comma go for a rewrite...
+    {u" call x, y", u" call x, y", 62},          // ...and stay where the line is let through
     {u" ret z", u"  rz", 63},
     {u" ret pe", u"  rpe", 63},
     {u" ret nz", u"  rnz", 63},
