@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "engine/line_reader.hpp"
 #include "frontend/editor_pane.hpp"
 #include "frontend/main_window.hpp"
 
@@ -288,6 +289,24 @@ class WindowTest : public QObject {
     text.setText(QStringLiteral("ld a,b"));
     QVERIFY(!drag_and_drop(pane, &text));
     QCOMPARE(pane->toPlainText(), QStringLiteral("keep"));
+
+    // Hostile files: binary data, a long line, ill-formed UTF-8 and zero bytes.
+    QByteArray binary(300'000, '\0');
+    for (int i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>((i * 7919) >> 3);
+    const struct {
+      QByteArray bytes;
+      std::size_t lines;
+    } kHostile[] = {
+        {binary, engine::read_lines(std::string_view(binary.constData(), binary.size())).lines.size()},
+        {QByteArray(1'000'000, 'x'), 1},
+        {QByteArray("\xED\xA0\x80\xFF\n\0\n", 7), 3},
+    };
+    for (const auto& h : kHostile) {
+      QMimeData data;
+      data.setUrls({file(QStringLiteral("hostile.bin"), h.bytes)});
+      QVERIFY(drag_and_drop(pane, &data));
+      QCOMPARE(pane->count_lines(), h.lines);
+    }
   }
 
   void scroll_coupling() {

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target for a bounded time from its checked-in seeds.
+# Usage: scripts/fuzz.sh [seconds per target]   (after: scripts/build.sh fuzz)
+# New inputs go to a scratch folder; the seed corpus is not changed. A failing
+# input is left in build-fuzz/ under the name the fuzzer prints.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+status=0
+for target in fuzz_z80_to_8080 fuzz_8080_to_z80 fuzz_line_reader fuzz_tapegen; do
+  scratch=$(mktemp -d)
+  log="$scratch.log"
+  (cd build-fuzz && "tests/fuzz/$target" "$scratch" "../tests/fuzz/corpus/$target" \
+      -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1) > "$log" 2>&1
+  code=$?
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+  if [ $code -eq 0 ]; then
+    echo "$target: ${seconds}s, $runs inputs, clean"
+  else
+    echo "$target: FAILED (exit $code)"
+    grep -E -A2 'property failed|ERROR|SUMMARY|Test unit written' "$log" | head -30
+    status=1
+  fi
+  rm -rf "$scratch" "$log"
+done
+exit $status
