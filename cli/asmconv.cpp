@@ -160,25 +160,29 @@ int main(int argc, char** argv) {
     if (!ok) return fail("cannot read " + options.input + ": " + std::strerror(err));
   }
 
-  const engine::ReadLines source = engine::read_lines(input);
-  input = std::string();  // the lines hold it now
   const auto translate =
       options.to_8080 ? engine::translate_z80_to_8080 : engine::translate_8080_to_z80;
-  const std::string_view line_end = source.first_end_crlf ? "\r\n" : "\n";
+  // The output's line ends are those of the input's first line end.
+  const std::size_t first_end = input.find_first_of(std::string_view("\r\n\0", 3));
+  const bool crlf = first_end != std::string::npos && input.compare(first_end, 2, "\r\n") == 0;
+  const std::string_view line_end = crlf ? "\r\n" : "\n";
 
   std::string output;
-  output.reserve(source.lines.size() * 24);
+  output.reserve(input.size() + input.size() / 4);
   std::string explanation;
+  std::size_t lines = 0;
   std::size_t marked = 0;
-  for (std::size_t i = 0; i < source.lines.size(); ++i) {
-    const engine::Translation t = translate(source.lines[i]);
+  const engine::LineEnds ends = engine::for_each_line(input, [&](std::u16string_view line) {
+    const engine::Translation t = translate(line);
     engine::append_utf8(output, t.text);
-    if (i + 1 < source.lines.size() || source.ends_with_line_end) output += line_end;
+    output += line_end;
+    ++lines;
     if (engine::is_not_convertible(t.outcome)) ++marked;
-    if (options.explain) {
-      explanation += std::to_string(i + 1) + ": " + engine::describe(t.outcome) + "\n";
-    }
-  }
+    if (options.explain) explanation += std::to_string(lines) + ": " + engine::describe(t.outcome) + "\n";
+  });
+  // A last line without a line end in the input has none in the output either.
+  if (lines > 0 && !ends.ends_with_line_end) output.resize(output.size() - line_end.size());
+  input = std::string();
 
   if (options.output.empty()) {
     if (!write_all(STDOUT_FILENO, output)) {
@@ -189,7 +193,7 @@ int main(int argc, char** argv) {
   }
   if (options.explain) write_all(STDERR_FILENO, explanation);
   if (options.check) {
-    std::fprintf(stderr, "%zu lines, %zu not convertible\n", source.lines.size(), marked);
+    std::fprintf(stderr, "%zu lines, %zu not convertible\n", lines, marked);
     return marked > 0 ? 1 : 0;
   }
   return 0;

@@ -6,12 +6,17 @@ namespace engine {
 namespace {
 
 constexpr std::u16string_view kLeadingSeparators = u"^[\\t, ]{1,}";
+constexpr std::u16string_view kWordEnd = u"([\\t, ]|$)";
+constexpr std::u16string_view kSeparators = u"[\\t, ]{1,}";
+constexpr std::u16string_view kBlanks = u"[\\t ]{1,}";
 
 bool is_separator(char16_t c) { return c == u'\t' || c == u',' || c == u' '; }
+bool is_quantifier(char16_t c) { return c == u'*' || c == u'+' || c == u'?' || c == u'{'; }
 
-// True if the pattern has a "|" outside brackets and parentheses, which would
-// make its leading literal only one of several alternatives.
-bool has_top_level_alternation(std::u16string_view pattern) {
+// True if the pattern has a "|" outside brackets and parentheses (its literals
+// would then be only one of several alternatives), or a "(?" construct.
+bool too_complex(std::u16string_view pattern) {
+  if (pattern.find(u"(?") != std::u16string_view::npos) return true;
   int depth = 0;
   bool in_class = false;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -33,40 +38,71 @@ bool has_top_level_alternation(std::u16string_view pattern) {
   return false;
 }
 
-// The letters and digits a pattern demands right after its leading separators:
-// "^[\t, ]{1,}ld[\t, ]{1,}sp," demands "ld". A letter followed by a quantifier is
-// optional and ends the literal before it.
-std::string literal_mnemonic(std::u16string_view pattern) {
-  if (!pattern.starts_with(kLeadingSeparators) || has_top_level_alternation(pattern)) return {};
+// The literal text the pattern demands from position i on: letters, digits,
+// some punctuation and the escapes "\(", "\)", "\," and "\x2C". A character
+// followed by a quantifier is optional and ends the literal before it.
+std::string literal_at(std::u16string_view pattern, std::size_t& i) {
   std::string literal;
-  std::size_t i = kLeadingSeparators.size();
-  for (; i < pattern.size(); ++i) {
+  while (i < pattern.size()) {
     const char16_t c = pattern[i];
-    if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))) break;
-    literal.push_back(static_cast<char>(c));
+    if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
+        std::u16string_view(u",':;=_-!\"#%&/<>@~").find(c) != std::u16string_view::npos) {
+      literal.push_back(static_cast<char>(c));
+      ++i;
+    } else if (c == u'\\' && i + 1 < pattern.size() &&
+               std::u16string_view(u"(),").find(pattern[i + 1]) != std::u16string_view::npos) {
+      literal.push_back(static_cast<char>(pattern[i + 1]));
+      i += 2;
+    } else if (pattern.substr(i, 4) == u"\\x2C") {
+      literal.push_back(',');
+      i += 4;
+    } else {
+      break;
+    }
   }
-  if (!literal.empty() && i < pattern.size() &&
-      std::u16string_view(u"*+?{").find(pattern[i]) != std::u16string_view::npos) {
-    literal.pop_back();
-  }
+  if (!literal.empty() && i < pattern.size() && is_quantifier(pattern[i])) literal.pop_back();
   return literal;
 }
 
-// The lower-cased UTF-8 form of the code field that patterns are matched against.
-struct Subject {
-  std::string bytes;
-  bool ascii = true;
-  std::size_t separators = 0;  // length of the run of separators it starts with
-
-  explicit Subject(const std::u16string& text) { build(text); }
-
-  void build(const std::u16string& text) {
-    bytes.clear();
-    ascii = append_lower_utf8(bytes, text);
-    separators = 0;
-    while (separators < bytes.size() && is_separator(static_cast<unsigned char>(bytes[separators]))) ++separators;
+void learn_shape(std::u16string_view pattern, CompiledRule& r) {
+  if (!pattern.starts_with(kLeadingSeparators) || too_complex(pattern)) return;
+  std::size_t i = kLeadingSeparators.size();
+  const std::size_t start = i;
+  r.mnemonic = literal_at(pattern, i);
+  // The leading run of separators is maximal only if the mnemonic cannot start with one.
+  if (!r.mnemonic.empty() && is_separator(static_cast<char16_t>(r.mnemonic[0]))) r.mnemonic.clear();
+  // A mnemonic cut short by a quantifier says nothing about what follows it.
+  if (r.mnemonic.empty() || i - start != r.mnemonic.size()) return;
+  const std::u16string_view rest = pattern.substr(i);
+  if (rest.starts_with(kWordEnd)) {
+    r.word_end = true;
+  } else if (rest.starts_with(kSeparators)) {
+    r.separator_after = true;
+    std::size_t j = i + kSeparators.size();
+    r.operand = literal_at(pattern, j);
+    // The run of separators is maximal only if the operand cannot start with one.
+    if (!r.operand.empty() && is_separator(static_cast<char16_t>(r.operand[0]))) r.operand.clear();
+  } else if (rest.starts_with(kBlanks)) {
+    r.separator_after = true;
   }
-};
+}
+
+// The pattern's necessary conditions on the subject (see chain.hpp).
+bool may_match(const CompiledRule& r, const Subject& s) {
+  if (r.mnemonic.empty()) return true;
+  const std::string_view b = s.bytes;
+  std::size_t q = s.separators;
+  if (q == 0 || b.compare(q, r.mnemonic.size(), r.mnemonic) != 0) return false;
+  q += r.mnemonic.size();
+  // "$" also matches before a line feed that ends the text.
+  if (r.word_end) {
+    return q == b.size() || is_separator(static_cast<unsigned char>(b[q])) || (b[q] == '\n' && q + 1 == b.size());
+  }
+  if (!r.separator_after) return true;
+  if (q == b.size() || !is_separator(static_cast<unsigned char>(b[q]))) return false;
+  while (q < b.size() && is_separator(static_cast<unsigned char>(b[q]))) ++q;
+  return b.compare(q, r.operand.size(), r.operand) == 0;
+}
 
 std::size_t utf8_length(std::u16string_view text, std::size_t& i) {
   const char16_t c = text[i];
@@ -88,21 +124,24 @@ Pos position_of(const Subject& subject, std::u16string_view text, std::size_t of
   return static_cast<Pos>(i) + 1;
 }
 
-// Runs one rule whose pattern may match. Returns true if it decided.
-bool try_rule(const CompiledRule& r, Subject& subject, Code& code, ChainOutcome& outcome) {
+// Runs one rule whose pattern may match. Returns true if it decided; sets
+// `changed` if its action changed the text and handed it on.
+bool try_rule(const CompiledRule& r, Subject& subject, Code& code, ChainOutcome& outcome, bool& changed) {
   if (r.regex == nullptr) return false;
   const std::size_t at = regex_find(*r.regex, subject.bytes);
   if (at == kNoMatch) return false;
   code.match = position_of(subject, code.text, at);
   code.mnemonic = code.match;
-  while (code.mnemonic <= static_cast<Pos>(code.text.size()) &&
-         is_separator(code.text[code.mnemonic - 1])) {
+  while (code.mnemonic <= static_cast<Pos>(code.text.size()) && is_separator(code.text[code.mnemonic - 1])) {
     ++code.mnemonic;
   }
   code.changed = false;
   const Verdict verdict = r.rule->action(code);
   if (verdict == Verdict::next) {
-    if (code.changed) subject.build(code.text);
+    if (code.changed) {
+      build_subject(subject, code.text);
+      changed = true;
+    }
     return false;
   }
   outcome = {verdict, r.rule->number};
@@ -111,37 +150,69 @@ bool try_rule(const CompiledRule& r, Subject& subject, Code& code, ChainOutcome&
 
 }  // namespace
 
+void build_subject(Subject& subject, std::u16string_view text) {
+  subject.bytes.clear();
+  subject.ascii = append_lower_utf8(subject.bytes, text);
+  subject.separators = 0;
+  while (subject.separators < subject.bytes.size() &&
+         is_separator(static_cast<unsigned char>(subject.bytes[subject.separators]))) {
+    ++subject.separators;
+  }
+}
+
 CompiledChain compile_chain(std::span<const Rule> rules) {
   CompiledChain chain;
   chain.rules.reserve(rules.size());
   for (const Rule& rule : rules) {
-    chain.rules.push_back({&rule, regex_compile(rule.pattern), literal_mnemonic(rule.pattern)});
+    CompiledRule r{&rule, regex_compile(rule.pattern), {}, false, false, {}};
+    learn_shape(rule.pattern, r);
+    chain.rules.push_back(std::move(r));
+  }
+  for (std::size_t i = 0; i < chain.rules.size(); ++i) {
+    const std::string& m = chain.rules[i].mnemonic;
+    for (std::size_t c = 0; c < chain.candidates.size(); ++c) {
+      if (m.empty() || (c != 0 && static_cast<unsigned char>(m[0]) == c)) chain.candidates[c].push_back(i);
+    }
   }
   return chain;
 }
 
-ChainOutcome run_chain(const CompiledChain& chain, Code& code) {
-  Subject subject(code.text);
+ChainOutcome run_chain(const CompiledChain& chain, Code& code, Subject& subject) {
+  const std::size_t first = subject.separators;
+  const unsigned char key = first > 0 && first < subject.bytes.size() ? subject.bytes[first] : 0;
+  const std::vector<std::size_t>& candidates = chain.candidates[key < 128 ? key : 0];
   ChainOutcome outcome{Verdict::next, 0};
-  for (const CompiledRule& r : chain.rules) {
-    // A rule that demands a mnemonic right after the leading separators cannot
-    // match a code field whose first word does not begin with it.
-    if (!r.mnemonic.empty() &&
-        (subject.separators == 0 ||
-         std::string_view(subject.bytes).substr(subject.separators).compare(0, r.mnemonic.size(),
-                                                                            r.mnemonic) != 0)) {
-      continue;
+  for (std::size_t k = 0; k < candidates.size(); ++k) {
+    const CompiledRule& r = chain.rules[candidates[k]];
+    if (!may_match(r, subject)) continue;
+    bool changed = false;
+    if (try_rule(r, subject, code, outcome, changed)) return outcome;
+    if (changed) {
+      // The text changed under the later rules: go on with all of them, in order.
+      for (std::size_t i = candidates[k] + 1; i < chain.rules.size(); ++i) {
+        if (may_match(chain.rules[i], subject) && try_rule(chain.rules[i], subject, code, outcome, changed)) {
+          return outcome;
+        }
+      }
+      return outcome;
     }
-    if (try_rule(r, subject, code, outcome)) return outcome;
   }
   return outcome;
 }
 
+ChainOutcome run_chain(const CompiledChain& chain, Code& code) {
+  Subject subject;
+  build_subject(subject, code.text);
+  return run_chain(chain, code, subject);
+}
+
 ChainOutcome run_chain_reference(const CompiledChain& chain, Code& code) {
-  Subject subject(code.text);
+  Subject subject;
+  build_subject(subject, code.text);
   ChainOutcome outcome{Verdict::next, 0};
   for (const CompiledRule& r : chain.rules) {
-    if (try_rule(r, subject, code, outcome)) return outcome;
+    bool changed = false;
+    if (try_rule(r, subject, code, outcome, changed)) return outcome;
   }
   return outcome;
 }

@@ -11,14 +11,51 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/utf.hpp"
+
 namespace engine {
 
-struct ReadLines {
-  std::vector<std::u16string> lines;
-  bool first_end_crlf = false;     // the first line end was CR LF
+struct LineEnds {
+  bool first_end_crlf = false;      // the first line end was CR LF
   bool ends_with_line_end = false;  // the last line was ended by a line end
 };
 
+struct ReadLines : LineEnds {
+  std::vector<std::u16string> lines;
+};
+
 ReadLines read_lines(std::string_view bytes);
+
+// Calls each_line(line) for every line in order, decoding into one buffer that
+// is reused (the view is valid during the call only).
+template <typename EachLine>
+LineEnds for_each_line(std::string_view bytes, EachLine&& each_line) {
+  LineEnds ends;
+  bool seen_end = false;
+  std::u16string buffer;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const char b = bytes[i];
+    if (b != '\r' && b != '\n' && b != '\0') {
+      ++i;
+      continue;
+    }
+    buffer.clear();
+    append_utf16(buffer, bytes.substr(start, i - start));
+    each_line(std::u16string_view(buffer));
+    const bool crlf = b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+    if (!seen_end) ends.first_end_crlf = crlf;
+    seen_end = true;
+    i += crlf ? 2 : 1;
+    start = i;
+  }
+  if (start < bytes.size()) {
+    buffer.clear();
+    append_utf16(buffer, bytes.substr(start));
+    each_line(std::u16string_view(buffer));
+  }
+  ends.ends_with_line_end = !bytes.empty() && start == bytes.size();
+  return ends;
+}
 
 }  // namespace engine

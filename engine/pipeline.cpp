@@ -9,13 +9,17 @@
 namespace engine {
 namespace {
 
-using ChainRunner = ChainOutcome (*)(const CompiledChain&, Code&);
+using ChainRunner = ChainOutcome (*)(const CompiledChain&, Code&, Subject&);
+
+ChainOutcome run_plain_chain(const CompiledChain& chain, Code& code, Subject&) {
+  return run_chain_reference(chain, code);
+}
 
 struct Direction {
   const CompiledChain& chain;
   std::u16string_view marking;
   bool from_z80;  // Z80 source: blanks squeezed, index registers refused, comments left alone
-  ChainRunner run = run_chain;
+  ChainRunner run = static_cast<ChainRunner>(run_chain);
 };
 
 const CompiledChain& z80_chain() {
@@ -40,9 +44,8 @@ const Direction& i8080_to_z80() {
 
 // Z80 -> 8080: the blanks right after a comma go, so that "ld a, b" reads as the
 // register load it is. Quoted text ('...' or "...", up to the same quote or the
-// end) keeps its blanks, and a data line (db, dw, ds) is left as typed.
-std::u16string squeeze_blanks_after_commas(std::u16string text) {
-  if (is_data_line_z80(text)) return text;
+// end) keeps its blanks. Returns whether anything went.
+bool squeeze_blanks_after_commas(std::u16string& text) {
   std::size_t out = 0;
   char16_t quote = 0;
   bool after_comma = false;
@@ -58,8 +61,9 @@ std::u16string squeeze_blanks_after_commas(std::u16string text) {
     }
     text[out++] = c;
   }
+  const bool squeezed = out != text.size();
   text.resize(out);
-  return text;
+  return squeezed;
 }
 
 bool is_ascii_letter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
@@ -70,12 +74,11 @@ bool is_name_char(char16_t c) {
 }
 
 // An index register with a displacement or as the first operand ("ix+", "iy-",
-// "ix,", and "i," too), or "ix" / "iy" standing as a word of its own.
-bool is_index_register_form(std::u16string_view code) {
+// "ix,", and "i," too), or "ix" / "iy" standing as a word of its own. `lowered`
+// is the lower-cased UTF-8 form of `code`.
+bool is_index_register_form(std::u16string_view code, std::string_view lowered) {
   static const Regex* const index_register = regex_compile(u"i[x|y]?[-|,|+]");
-  std::string subject;
-  append_lower_utf8(subject, code);
-  if (regex_find(*index_register, subject) != kNoMatch) return true;
+  if (regex_find(*index_register, lowered) != kNoMatch) return true;
   for (std::size_t i = 0; i + 1 < code.size(); ++i) {
     if (lower_char(code[i]) != u'i') continue;
     const char16_t x = lower_char(code[i + 1]);
@@ -106,12 +109,18 @@ struct Statement {
 // index-register test on. The blanks squeezed out for the rules' sake come back
 // when a rule lets the statement through: what passes goes out as it was typed.
 Statement translate_statement(const Direction& direction, std::u16string text) {
+  thread_local Subject subject;
   Code field{text};
+  build_subject(subject, field.text);
   if (direction.from_z80) {
-    field.text = squeeze_blanks_after_commas(std::move(field.text));
-    if (is_index_register_form(field.text)) return {std::move(field.text), {Decision::index_register}};
+    if (!is_data_line_z80(subject.bytes) && squeeze_blanks_after_commas(field.text)) {
+      build_subject(subject, field.text);
+    }
+    if (is_index_register_form(field.text, subject.bytes)) {
+      return {std::move(field.text), {Decision::index_register}};
+    }
   }
-  const ChainOutcome chain = direction.run(direction.chain, field);
+  const ChainOutcome chain = direction.run(direction.chain, field, subject);
   if (chain.verdict == Verdict::pass_through) return {std::move(text), outcome_of(chain)};
   return {std::move(field.text), outcome_of(chain)};
 }
@@ -282,11 +291,11 @@ Translation translate_z80_to_8080(std::u16string_view line) { return translate(z
 Translation translate_8080_to_z80(std::u16string_view line) { return translate(i8080_to_z80(), line); }
 
 Translation translate_z80_to_8080_reference(std::u16string_view line) {
-  static const Direction direction{z80_chain(), kZ80To8080Marking, true, run_chain_reference};
+  static const Direction direction{z80_chain(), kZ80To8080Marking, true, run_plain_chain};
   return translate(direction, line);
 }
 Translation translate_8080_to_z80_reference(std::u16string_view line) {
-  static const Direction direction{i8080_chain(), k8080ToZ80Marking, false, run_chain_reference};
+  static const Direction direction{i8080_chain(), k8080ToZ80Marking, false, run_plain_chain};
   return translate(direction, line);
 }
 

@@ -72,7 +72,8 @@ bool is_register_letter(std::u16string_view word, bool with_m) {
 
 // Rule 18, a store through (hl): "mov m,r" for a register, "mvi m,..." otherwise.
 Verdict store_through_hl(Code& code) {
-  if (!regex_test(uR"(ld[\t, ]{1,}\(hl\),[a|b|c|d|e|h|l|])", code.text)) return Verdict::next;
+  static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}\(hl\),[a|b|c|d|e|h|l|])");
+  if (!matches(second, code.text)) return Verdict::next;
   code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
   const bool reg = is_register_letter(load_operand(code.text), false);
   code.text = replace_text(code.text, u"ld", reg ? u"mov" : u"mvi", kAnyCase, 1, 1);
@@ -84,7 +85,8 @@ Verdict store_through_hl(Code& code) {
 Verdict general_load(Code& code) {
   code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
   code.changed = true;
-  if (!regex_test(uR"(ld[\t, ]{1,}[a|b|c|d|e|h|l|m]\,)", code.text)) return Verdict::next;
+  static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}[a|b|c|d|e|h|l|m]\,)");
+  if (!matches(second, code.text)) return Verdict::next;
   const std::u16string operand = load_operand(code.text);
   if (is_register_letter(operand, true)) {
     code.text = replace_text(code.text, u"ld", u"mov", kAnyCase, 1, 1);
@@ -245,8 +247,12 @@ Verdict restart(Code& code) {
 
 }  // namespace
 
-bool is_data_line_z80(std::u16string_view code) {
-  return regex_test(kDb, code) || regex_test(kDw, code) || regex_test(kDs, code);
+bool is_data_line_z80(std::string_view lowered) {
+  static const Regex* const data[] = {regex_compile(kDb), regex_compile(kDw), regex_compile(kDs)};
+  for (const Regex* re : data) {
+    if (re != nullptr && regex_find(*re, lowered) != kNoMatch) return true;
+  }
+  return false;
 }
 
 std::span<const Rule> rules_z80_to_8080() {

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/regex.hpp"
 #include "engine/rule.hpp"
 
 namespace engine {
@@ -36,5 +37,9 @@ Step replace_every(std::u16string old_text, std::u16string new_text);
 
 // True if text holds needle in any case.
 bool contains(std::u16string_view text, std::u16string_view needle);
+
+// A second test of a rule: true if the compiled pattern matches the lower-cased
+// text (as regex_test, without looking the pattern up).
+bool matches(const Regex* pattern, std::u16string_view text);
 
 }  // namespace engine

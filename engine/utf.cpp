@@ -61,6 +61,11 @@ void encode(std::string& out, std::u16string_view text, Map map) {
 std::u16string utf8_to_utf16(std::string_view bytes) {
   std::u16string out;
   out.reserve(bytes.size());
+  append_utf16(out, bytes);
+  return out;
+}
+
+void append_utf16(std::u16string& out, std::string_view bytes) {
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
   std::size_t i = 0;
@@ -103,7 +108,6 @@ std::u16string utf8_to_utf16(std::string_view bytes) {
     }
     i += j;
   }
-  return out;
 }
 
 void append_utf8(std::string& out, std::u16string_view text) {

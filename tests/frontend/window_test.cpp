@@ -292,7 +292,7 @@ class WindowTest : public QObject {
 
     // Hostile files: binary data, a long line, ill-formed UTF-8 and zero bytes.
     QByteArray binary(300'000, '\0');
-    for (int i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>((i * 7919) >> 3);
+    for (qsizetype i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>((static_cast<unsigned>(i) * 7919u) >> 3);
     const struct {
       QByteArray bytes;
       std::size_t lines;
