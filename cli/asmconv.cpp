@@ -4,6 +4,7 @@
 // Exit status: 0 done; 1 with --check when a line was marked not convertible;
 // 2 on a usage error or an input or output that cannot be read or written.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -89,12 +90,58 @@ std::string parse(int argc, char** argv, Options& o, bool& help) {
   return {};
 }
 
-bool read_all(std::FILE* f, std::string& out) {
-  char buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
-  return !std::ferror(f);
-}
+// The bytes to translate: a regular file is mapped, anything else (a pipe,
+// standard input) is read to its end.
+class Input {
+ public:
+  Input() = default;
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+  ~Input() {
+    if (mapped_ != nullptr) ::munmap(mapped_, size_);
+  }
+
+  // Returns an error text, or an empty one.
+  std::string open(const std::string& name) {
+    const bool standard = name == "-";
+    const int fd = standard ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    const std::string shown = standard ? std::string("standard input") : name;
+    if (fd < 0) return "cannot read " + shown + ": " + std::strerror(errno);
+    std::string error;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+      size_ = static_cast<std::size_t>(st.st_size);
+      void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+      if (p != MAP_FAILED) {
+        ::madvise(p, size_, MADV_SEQUENTIAL);
+        mapped_ = p;
+      }
+    }
+    if (mapped_ == nullptr && !read_to_end(fd)) error = "cannot read " + shown + ": " + std::strerror(errno);
+    if (!standard) ::close(fd);
+    return error;
+  }
+
+  std::string_view bytes() const {
+    return mapped_ != nullptr ? std::string_view(static_cast<const char*>(mapped_), size_) : read_;
+  }
+
+ private:
+  bool read_to_end(int fd) {
+    char buffer[1 << 16];
+    for (;;) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return false;
+      if (n == 0) return true;
+      read_.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+
+  void* mapped_ = nullptr;
+  std::size_t size_ = 0;
+  std::string read_;
+};
 
 bool write_all(int fd, std::string_view data) {
   while (!data.empty()) {
@@ -106,34 +153,81 @@ bool write_all(int fd, std::string_view data) {
   return true;
 }
 
-// Writes data to path through a temporary file in the same folder that replaces
-// path only once it is complete, so a failed write leaves path as it was.
-std::string write_file(const std::string& path, std::string_view data) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path target = fs::weakly_canonical(fs::path(path), ec);
-  if (ec) target = path;
-  std::string temp = (target.parent_path() / (target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return "cannot write " + path + ": " + std::strerror(errno);
-  struct stat st {};
-  mode_t mode;
-  if (::stat(target.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
+// Where the translation goes: standard output, or a temporary file in the
+// output's folder that replaces the output only once it is complete, so a
+// failed run leaves the output as it was.
+class Output {
+ public:
+  Output() = default;
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+  ~Output() {
+    if (!temp_.empty()) ::unlink(temp_.c_str());
   }
-  ::fchmod(fd, mode);
-  bool ok = write_all(fd, data);
-  const int write_errno = errno;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return {};
-  const int err = ok ? errno : write_errno;
-  ::unlink(temp.c_str());
-  return "cannot write " + path + ": " + std::strerror(err);
-}
+
+  // Returns an error text, or an empty one.
+  std::string open(const std::string& path) {
+    if (path.empty()) {
+      shown_ = "standard output";
+      return {};
+    }
+    namespace fs = std::filesystem;
+    shown_ = path;
+    std::error_code ec;
+    target_ = fs::weakly_canonical(fs::path(path), ec);
+    if (ec) target_ = path;
+    temp_ = (target_.parent_path() / (target_.filename().string() + ".XXXXXX")).string();
+    fd_ = ::mkstemp(temp_.data());
+    if (fd_ < 0) {
+      temp_.clear();
+      return "cannot write " + shown_ + ": " + std::strerror(errno);
+    }
+    struct stat st {};
+    mode_t mode;
+    if (::stat(target_.c_str(), &st) == 0) {
+      mode = st.st_mode & 07777;
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode = 0666 & ~mask;
+    }
+    ::fchmod(fd_, mode);
+    return {};
+  }
+
+  std::string& buffer() { return buffer_; }
+
+  // Writes the buffer out once it holds a megabyte.
+  bool flush_if_full() { return buffer_.size() < (1 << 20) || flush(); }
+
+  bool flush() {
+    const bool ok = failed_ == 0 && write_all(fd_, buffer_);
+    if (!ok && failed_ == 0) failed_ = errno != 0 ? errno : EIO;
+    buffer_.clear();
+    return ok;
+  }
+
+  // Returns an error text, or an empty one.
+  std::string finish() {
+    flush();
+    if (temp_.empty()) {
+      return failed_ == 0 ? std::string() : "cannot write " + shown_ + ": " + std::strerror(failed_);
+    }
+    if (::close(fd_) != 0 && failed_ == 0) failed_ = errno;
+    if (failed_ == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) failed_ = errno;
+    if (failed_ != 0) return "cannot write " + shown_ + ": " + std::strerror(failed_);
+    temp_.clear();  // in place: nothing to remove
+    return {};
+  }
+
+ private:
+  int fd_ = STDOUT_FILENO;
+  std::string shown_;
+  std::filesystem::path target_;
+  std::string temp_;
+  std::string buffer_;
+  int failed_ = 0;
+};
 
 }  // namespace
 
@@ -148,49 +242,37 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  std::string input;
-  if (options.input == "-") {
-    if (!read_all(stdin, input)) return fail("cannot read standard input");
-  } else {
-    std::FILE* f = std::fopen(options.input.c_str(), "rb");
-    if (f == nullptr) return fail("cannot read " + options.input + ": " + std::strerror(errno));
-    const bool ok = read_all(f, input);
-    const int err = errno;
-    std::fclose(f);
-    if (!ok) return fail("cannot read " + options.input + ": " + std::strerror(err));
-  }
+  Input input;
+  if (const std::string error = input.open(options.input); !error.empty()) return fail(error);
+  Output output;
+  if (const std::string error = output.open(options.output); !error.empty()) return fail(error);
 
   const auto translate =
       options.to_8080 ? engine::translate_z80_to_8080 : engine::translate_8080_to_z80;
   // The output's line ends are those of the input's first line end.
-  const std::size_t first_end = input.find_first_of(std::string_view("\r\n\0", 3));
-  const bool crlf = first_end != std::string::npos && input.compare(first_end, 2, "\r\n") == 0;
+  const std::string_view bytes = input.bytes();
+  const std::size_t first_end = bytes.find_first_of(std::string_view("\r\n\0", 3));
+  const bool crlf = first_end != std::string_view::npos && bytes.substr(first_end, 2) == "\r\n";
   const std::string_view line_end = crlf ? "\r\n" : "\n";
 
-  std::string output;
-  output.reserve(input.size() + input.size() / 4);
   std::string explanation;
   std::size_t lines = 0;
   std::size_t marked = 0;
-  const engine::LineEnds ends = engine::for_each_line(input, [&](std::u16string_view line) {
+  bool pending_end = false;  // the last line's end, written once the next line comes
+  const engine::LineEnds ends = engine::for_each_line(bytes, [&](std::u16string_view line) {
+    std::string& out = output.buffer();
+    if (pending_end) out += line_end;
     const engine::Translation t = translate(line);
-    engine::append_utf8(output, t.text);
-    output += line_end;
+    engine::append_utf8(out, t.text);
+    pending_end = true;
     ++lines;
     if (engine::is_not_convertible(t.outcome)) ++marked;
     if (options.explain) explanation += std::to_string(lines) + ": " + engine::describe(t.outcome) + "\n";
+    output.flush_if_full();
   });
   // A last line without a line end in the input has none in the output either.
-  if (lines > 0 && !ends.ends_with_line_end) output.resize(output.size() - line_end.size());
-  input = std::string();
-
-  if (options.output.empty()) {
-    if (!write_all(STDOUT_FILENO, output)) {
-      return fail(std::string("cannot write standard output: ") + std::strerror(errno));
-    }
-  } else if (const std::string error = write_file(options.output, output); !error.empty()) {
-    return fail(error);
-  }
+  if (pending_end && ends.ends_with_line_end) output.buffer() += line_end;
+  if (const std::string error = output.finish(); !error.empty()) return fail(error);
   if (options.explain) write_all(STDERR_FILENO, explanation);
   if (options.check) {
     std::fprintf(stderr, "%zu lines, %zu not convertible\n", lines, marked);

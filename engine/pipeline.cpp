@@ -1,5 +1,7 @@
 #include "engine/pipeline.hpp"
 
+#include <functional>
+
 #include "engine/chain.hpp"
 #include "engine/regex.hpp"
 #include "engine/rules.hpp"
@@ -20,6 +22,7 @@ struct Direction {
   std::u16string_view marking;
   bool from_z80;  // Z80 source: blanks squeezed, index registers refused, comments left alone
   ChainRunner run = static_cast<ChainRunner>(run_chain);
+  bool remember = true;  // keep statement results for statements seen again
 };
 
 const CompiledChain& z80_chain() {
@@ -108,7 +111,7 @@ struct Statement {
 // One statement (or the whole code field) through the direction's steps from the
 // index-register test on. The blanks squeezed out for the rules' sake come back
 // when a rule lets the statement through: what passes goes out as it was typed.
-Statement translate_statement(const Direction& direction, std::u16string text) {
+Statement translate_statement_anew(const Direction& direction, std::u16string text) {
   thread_local Subject subject;
   Code field{text};
   build_subject(subject, field.text);
@@ -123,6 +126,34 @@ Statement translate_statement(const Direction& direction, std::u16string text) {
   const ChainOutcome chain = direction.run(direction.chain, field, subject);
   if (chain.verdict == Verdict::pass_through) return {std::move(text), outcome_of(chain)};
   return {std::move(field.text), outcome_of(chain)};
+}
+
+// A statement's translation depends on its text alone, and sources repeat
+// their statements ("\tinc\thl", "\tret") many times: each thread keeps the
+// results of recent statements in a fixed table, one slot per hash value, per
+// direction. A statement seen again in its slot is not translated again; any
+// other simply takes the slot. The result stays valid until the next call on
+// the same thread.
+const Statement& translate_statement(const Direction& direction, std::u16string_view text) {
+  constexpr std::size_t kLongest = 200;  // longer statements are not kept
+  constexpr std::size_t kSlots = 1 << 14;
+  struct Slot {
+    bool used = false;
+    std::u16string text;
+    Statement result;
+  };
+  thread_local Statement fresh;
+  if (!direction.remember || text.size() > kLongest) {
+    fresh = translate_statement_anew(direction, std::u16string(text));
+    return fresh;
+  }
+  thread_local std::vector<Slot> slots[2] = {std::vector<Slot>(kSlots), std::vector<Slot>(kSlots)};
+  Slot& slot = slots[direction.from_z80 ? 0 : 1][std::hash<std::u16string_view>{}(text) & (kSlots - 1)];
+  if (slot.used && slot.text == text) return slot.result;
+  slot.result = translate_statement_anew(direction, std::u16string(text));
+  slot.text.assign(text);
+  slot.used = true;
+  return slot.result;
 }
 
 // A statement after a "!" begins with a blank, as the chain's patterns expect.
@@ -182,32 +213,45 @@ Translation translate(const Direction& direction, std::u16string_view line) {
   if (only_blanks(code)) return {std::u16string(line), {Decision::blank}};
 
   std::u16string label;
-  std::u16string code_field(code);
+  std::u16string owned;  // the code field, when a label had to be cut from it
+  std::u16string_view code_field = code;
   const auto unchanged = [&](Decision decision) {
-    return Translation{label + code_field + std::u16string(comment), {decision}};
+    return Translation{label + std::u16string(code_field) + std::u16string(comment), {decision}};
   };
   if (is_ascii_letter(code.front())) {
     LabelSplit split = split_column1_label(code);
     label = std::move(split.label);
-    code_field = std::move(split.code);
+    owned = std::move(split.code);
+    code_field = owned;
     if (only_blanks(code_field)) return unchanged(Decision::label_only);
     if (is_labelled_directive(code_field)) return unchanged(Decision::directive);
   }
   if (const std::size_t n = indented_label_length(code_field); n > 0) {
     label += code_field.substr(0, n);
-    code_field.erase(0, n);
+    std::u16string rest(code_field.substr(n));
+    owned = std::move(rest);
+    code_field = owned;
     if (only_blanks(code_field)) return unchanged(Decision::label_only);
-    if (!is_blank(code_field.front())) code_field.insert(0, u" ");
+    if (!is_blank(code_field.front())) {
+      owned.insert(0, u" ");
+      code_field = owned;
+    }
   }
 
-  const std::vector<Piece> pieces = split_pieces(direction, code_field, comment);
-  if (pieces.size() == 1) {
-    Statement s = translate_statement(direction, std::move(code_field));
-    std::u16string text = std::move(label);
+  // The common line: one statement, and no "!" in its comment that could start another.
+  const bool one_statement = next_statement_break(code_field, 0) == kNone &&
+                             (direction.from_z80 || next_statement_break(comment, 0) == kNone);
+  const std::vector<Piece> pieces =
+      one_statement ? std::vector<Piece>{} : split_pieces(direction, code_field, comment);
+  if (pieces.size() <= 1) {
+    const Statement& s = translate_statement(direction, code_field);
+    std::u16string text;
+    text.reserve(label.size() + direction.marking.size() + s.text.size() + comment.size());
+    text += label;
     if (is_not_convertible(s.outcome)) text += direction.marking;
     text += s.text;
     text += comment;
-    return {std::move(text), std::move(s.outcome)};
+    return {std::move(text), s.outcome};
   }
 
   // Several statements: each on its own, blank ones untouched.
@@ -223,9 +267,9 @@ Translation translate(const Direction& direction, std::u16string_view line) {
       translated += pieces[i].code;
       outcome.statements.push_back({Decision::blank});
     } else {
-      Statement s = translate_statement(direction, as_statement(pieces[i].code));
+      const Statement& s = translate_statement(direction, as_statement(pieces[i].code));
       translated += s.text;
-      outcome.statements.push_back(std::move(s.outcome));
+      outcome.statements.push_back(s.outcome);
     }
     if (i + 1 < pieces.size()) {
       translated += pieces[i].comment;
@@ -291,11 +335,11 @@ Translation translate_z80_to_8080(std::u16string_view line) { return translate(z
 Translation translate_8080_to_z80(std::u16string_view line) { return translate(i8080_to_z80(), line); }
 
 Translation translate_z80_to_8080_reference(std::u16string_view line) {
-  static const Direction direction{z80_chain(), kZ80To8080Marking, true, run_plain_chain};
+  static const Direction direction{z80_chain(), kZ80To8080Marking, true, run_plain_chain, false};
   return translate(direction, line);
 }
 Translation translate_8080_to_z80_reference(std::u16string_view line) {
-  static const Direction direction{i8080_chain(), k8080ToZ80Marking, false, run_plain_chain};
+  static const Direction direction{i8080_chain(), k8080ToZ80Marking, false, run_plain_chain, false};
   return translate(direction, line);
 }
 

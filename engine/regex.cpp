@@ -14,13 +14,22 @@ namespace engine {
 
 struct Regex {
   pcre2_code* code = nullptr;
+  bool jit = false;
+  // Text every match contains ("xra" for "[\t, ]{1,}xra[\t, ]{1,}..."): a
+  // subject without it cannot match, and the matcher is not called.
+  std::string required;
   // The pattern starts with "[\t, ]{1,}" and no anchor. Any match then has one
   // that starts where a run of tabs, commas and spaces starts, and the leftmost
   // match starts at such a place; trying only those places keeps a long line of
   // blanks linear instead of quadratic.
   bool starts_with_blank_run = false;
+  pcre2_code* anchored = nullptr;  // the same pattern anchored, for those tries
+  bool anchored_jit = false;
 
-  ~Regex() { pcre2_code_free(code); }
+  ~Regex() {
+    pcre2_code_free(code);
+    pcre2_code_free(anchored);
+  }
 };
 
 namespace {
@@ -63,6 +72,44 @@ MatchState& match_state() {
   return state;
 }
 
+// The literal that opens the pattern (after a leading "^" and a leading run of
+// separators), when every match must contain it: no "|" outside brackets and
+// parentheses, no "(?" construct, and its last character not made optional.
+std::string required_literal(std::u16string_view pattern) {
+  if (pattern.find(u"(?") != std::u16string_view::npos) return {};
+  int depth = 0;
+  bool in_class = false;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char16_t c = pattern[i];
+    if (c == u'\\') {
+      ++i;
+    } else if (in_class) {
+      in_class = c != u']';
+    } else if (c == u'[') {
+      in_class = true;
+    } else if (c == u'(') {
+      ++depth;
+    } else if (c == u')') {
+      --depth;
+    } else if (c == u'|' && depth == 0) {
+      return {};
+    }
+  }
+  std::size_t i = pattern.starts_with(u"^") ? 1 : 0;
+  if (pattern.substr(i).starts_with(u"[\\t, ]{1,}")) i += 10;
+  std::string literal;
+  for (; i < pattern.size(); ++i) {
+    const char16_t c = pattern[i];
+    if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))) break;
+    literal.push_back(static_cast<char>(c));
+  }
+  if (!literal.empty() && i < pattern.size() &&
+      std::u16string_view(u"*+?{").find(pattern[i]) != std::u16string_view::npos) {
+    literal.pop_back();
+  }
+  return literal;
+}
+
 std::unique_ptr<Regex> compile(std::u16string_view pattern) {
   auto re = std::make_unique<Regex>();
   const std::string utf8 = utf16_to_utf8(pattern);
@@ -71,21 +118,29 @@ std::unique_ptr<Regex> compile(std::u16string_view pattern) {
   re->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(utf8.data()), utf8.size(), PCRE2_UTF,
                            &error, &offset, nullptr);
   if (re->code == nullptr) return re;
-  pcre2_jit_compile(re->code, PCRE2_JIT_COMPLETE);  // falls back to the interpreter on failure
+  re->jit = pcre2_jit_compile(re->code, PCRE2_JIT_COMPLETE) == 0;  // else the interpreter
   re->starts_with_blank_run = pattern.starts_with(u"[\\t, ]{1,}");
+  if (re->starts_with_blank_run) {
+    re->anchored = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(utf8.data()), utf8.size(),
+                                 PCRE2_UTF | PCRE2_ANCHORED, &error, &offset, nullptr);
+    re->anchored_jit = re->anchored != nullptr && pcre2_jit_compile(re->anchored, PCRE2_JIT_COMPLETE) == 0;
+    if (re->anchored == nullptr) re->starts_with_blank_run = false;
+  }
+  re->required = required_literal(pattern);
   return re;
 }
 
 bool is_separator(char c) { return c == '\t' || c == ',' || c == ' '; }
 
-int match_at(const Regex& re, std::string_view subject, std::size_t start, uint32_t options) {
+int match_at(pcre2_code* code, bool jit, std::string_view subject, std::size_t start) {
   MatchState& state = match_state();
   const auto* s = reinterpret_cast<PCRE2_SPTR>(subject.data());
-  int rc = pcre2_match(re.code, s, subject.size(), start, options | PCRE2_NO_UTF_CHECK,
-                       state.data, state.context);
+  // The JIT's own entry skips the interpreter's checks; the subject is valid UTF-8.
+  int rc = jit ? pcre2_jit_match(code, s, subject.size(), start, 0, state.data, state.context)
+               : pcre2_match(code, s, subject.size(), start, PCRE2_NO_UTF_CHECK, state.data, state.context);
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
-    rc = pcre2_match(re.code, s, subject.size(), start, options | PCRE2_NO_UTF_CHECK | PCRE2_NO_JIT,
-                     state.data, state.context);
+    rc = pcre2_match(code, s, subject.size(), start, PCRE2_NO_UTF_CHECK | PCRE2_NO_JIT, state.data,
+                     state.context);
   }
   return rc;
 }
@@ -110,12 +165,13 @@ const Regex* regex_compile(std::u16string_view pattern) {
 }
 
 std::size_t regex_find(const Regex& re, std::string_view subject) {
+  if (!re.required.empty() && subject.find(re.required) == std::string_view::npos) return kNoMatch;
   if (!re.starts_with_blank_run) {
-    return match_at(re, subject, 0, 0) >= 0 ? match_start() : kNoMatch;
+    return match_at(re.code, re.jit, subject, 0) >= 0 ? match_start() : kNoMatch;
   }
   for (std::size_t i = 0; i < subject.size(); ++i) {
     if (!is_separator(subject[i]) || (i > 0 && is_separator(subject[i - 1]))) continue;
-    if (match_at(re, subject, i, PCRE2_ANCHORED) >= 0) return i;
+    if (match_at(re.anchored, re.anchored_jit, subject, i) >= 0) return i;
   }
   return kNoMatch;
 }

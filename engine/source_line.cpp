@@ -27,27 +27,36 @@ bool is_name_start(char16_t c) {
 
 }  // namespace
 
+// The first of the two characters `a` and `b` or a quote at or after i.
+std::size_t find_or_quote(std::u16string_view text, std::size_t i, char16_t a, char16_t b) {
+  for (; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == a || c == b || c == u'\'' || c == u'"') return i;
+  }
+  return kNone;
+}
+
 std::size_t comment_start(std::u16string_view line) {
-  std::size_t i = 0;
-  while (i < line.size()) {
+  std::size_t i = find_or_quote(line, 0, u';', u';');
+  while (i != kNone) {
     if (line[i] == u';') return i;
     if (opens_quote(line, i)) {
       const std::size_t end = quote_end(line, i);
       if (end == kNone) return line.find(u';', i);
-      i = end;
+      i = find_or_quote(line, end, u';', u';');
     } else {
-      ++i;
+      i = find_or_quote(line, i + 1, u';', u';');
     }
   }
   return kNone;
 }
 
 std::size_t next_statement_break(std::u16string_view code, std::size_t from) {
-  std::size_t i = from;
-  while (i < code.size()) {
+  std::size_t i = find_or_quote(code, from, u'!', u'!');
+  while (i != kNone) {
     if (code[i] == u'!') return i;
     const std::size_t end = opens_quote(code, i) ? quote_end(code, i) : kNone;
-    i = end == kNone ? i + 1 : end;
+    i = find_or_quote(code, end == kNone ? i + 1 : end, u'!', u'!');
   }
   return kNone;
 }

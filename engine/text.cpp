@@ -6,7 +6,10 @@ namespace engine {
 namespace {
 
 bool same(char16_t a, char16_t b, int mode) {
-  return a == b || ((mode & kAnyCase) && lower_char(a) == lower_char(b));
+  if (a == b) return true;
+  if (!(mode & kAnyCase)) return false;
+  if ((a | b) < 0x80) return (a | 0x20) == (b | 0x20) && (a | 0x20) >= u'a' && (a | 0x20) <= u'z';
+  return lower_char(a) == lower_char(b);
 }
 
 bool occurs_at(std::u16string_view text, std::size_t at, std::u16string_view needle,
@@ -85,19 +88,24 @@ std::u16string replace_text(std::u16string_view text, std::u16string_view needle
                             Pos count) {
   const std::size_t from = index_of(start, text.size());
   if (needle.empty() || count == 0 || from >= text.size()) return std::u16string(text);
-  std::u16string out(text.substr(0, from));
+  std::u16string out;
+  out.reserve(text.size() + replacement.size());
+  out.append(text.substr(0, from));
   Pos done = 0;
-  std::size_t i = from;
-  while (i < text.size()) {
-    if ((count < 0 || done < count) && occurs_at(text, i, needle, mode)) {
-      out.append(replacement);
+  std::size_t copied = from;  // text before this index is in `out`
+  // One left-to-right pass: at each occurrence the replacement goes in and the
+  // scan moves past the occurrence, so nothing overlaps or is searched twice.
+  for (std::size_t i = from; i + needle.size() <= text.size() && (count < 0 || done < count);) {
+    if (occurs_at(text, i, needle, mode)) {
+      out.append(text.substr(copied, i - copied)).append(replacement);
       i += needle.size();
+      copied = i;
       ++done;
     } else {
-      out.push_back(text[i]);
       ++i;
     }
   }
+  out.append(text.substr(copied));
   return out;
 }
 

@@ -1,5 +1,8 @@
 #include "engine/utf.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 #include "engine/text.hpp"
 
 namespace engine {
@@ -38,14 +41,23 @@ void put_utf16(std::u16string& out, char32_t cp) {
 bool is_high(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool is_low(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Encodes text as UTF-8, passing each BMP unit through map first.
+// Encodes text as UTF-8, passing each BMP unit through map first. Runs of
+// ASCII are written in one go.
 template <typename Map>
 void encode(std::string& out, std::u16string_view text, Map map) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t ascii = i;
+    while (ascii < text.size() && text[ascii] < 0x80) ++ascii;
+    if (ascii > i) {
+      const std::size_t at = out.size();
+      out.resize(at + (ascii - i));
+      for (std::size_t k = i; k < ascii; ++k) out[at + (k - i)] = static_cast<char>(map(text[k]));
+      i = ascii;
+      if (i == text.size()) break;
+    }
     const char16_t c = text[i];
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(map(c)));
-    } else if (is_high(c) && i + 1 < text.size() && is_low(text[i + 1])) {
+    if (is_high(c) && i + 1 < text.size() && is_low(text[i + 1])) {
       put_utf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (is_high(c) || is_low(c)) {
@@ -53,7 +65,38 @@ void encode(std::string& out, std::u16string_view text, Map map) {
     } else {
       put_utf8(out, map(c));
     }
+    ++i;
   }
+}
+
+// Copies the run of ASCII at the start of text into out, four units at a time
+// while it lasts; returns how many units it took.
+std::size_t narrow_ascii(std::string& out, std::u16string_view text) {
+  std::size_t i = 0;
+  char quad[4];
+  for (; i + 4 <= text.size(); i += 4) {
+    std::uint64_t v;
+    std::memcpy(&v, text.data() + i, 8);
+    if (v & 0xFF80FF80FF80FF80ull) break;
+    for (int k = 0; k < 4; ++k) quad[k] = static_cast<char>(v >> (16 * k));
+    out.append(quad, 4);
+  }
+  return i;
+}
+
+// Copies the run of ASCII at the start of bytes into out, eight bytes at a time
+// while it lasts; returns how many bytes it took.
+std::size_t widen_ascii(std::u16string& out, std::string_view bytes) {
+  std::size_t i = 0;
+  char16_t units[8];
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t v;
+    std::memcpy(&v, bytes.data() + i, 8);
+    if (v & 0x8080808080808080ull) break;
+    for (int k = 0; k < 8; ++k) units[k] = static_cast<char16_t>((v >> (8 * k)) & 0xFF);
+    out.append(units, 8);
+  }
+  return i;
 }
 
 }  // namespace
@@ -68,12 +111,17 @@ std::u16string utf8_to_utf16(std::string_view bytes) {
 void append_utf16(std::u16string& out, std::string_view bytes) {
   const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t n = bytes.size();
-  std::size_t i = 0;
+  out.reserve(out.size() + n);
+  std::size_t i = widen_ascii(out, bytes);
   while (i < n) {
     const unsigned char b = s[i];
     if (b < 0x80) {
-      out.push_back(b);
-      ++i;
+      std::size_t ascii = i + 1;
+      while (ascii < n && s[ascii] < 0x80) ++ascii;
+      const std::size_t at = out.size();
+      out.resize(at + (ascii - i));
+      for (std::size_t k = i; k < ascii; ++k) out[at + (k - i)] = s[k];
+      i = ascii;
       continue;
     }
     // Length and the allowed range of the second byte (Unicode table 3-7).
@@ -111,7 +159,8 @@ void append_utf16(std::u16string& out, std::string_view bytes) {
 }
 
 void append_utf8(std::string& out, std::u16string_view text) {
-  encode(out, text, [](char16_t c) { return c; });
+  const std::size_t ascii = narrow_ascii(out, text);
+  encode(out, text.substr(ascii), [](char16_t c) { return c; });
 }
 
 std::string utf16_to_utf8(std::u16string_view text) {

@@ -122,14 +122,26 @@ void EditorPane::replace_lines(std::span<const std::u16string> lines) {
 }
 
 void EditorPane::set_text(const QString& text) {
+  // The editor's own undo would record every line of a large text one by one;
+  // the text the pane held is kept instead, for one Ctrl+Z to bring back.
+  before_ = Previous{toPlainText(), one_empty_line_};
   setting_text_ = true;
-  QTextCursor cursor(document());
-  cursor.beginEditBlock();
-  cursor.select(QTextCursor::Document);
-  cursor.insertText(text);
-  cursor.endEditBlock();
+  setPlainText(text);
   setting_text_ = false;
-  setTextCursor(cursor);
+  moveCursor(QTextCursor::End);
+}
+
+bool EditorPane::undo_replacement() {
+  if (!before_ || document()->isUndoAvailable()) return false;
+  const Previous previous = std::move(*before_);
+  before_.reset();
+  setting_text_ = true;
+  setPlainText(previous.text);
+  setting_text_ = false;
+  one_empty_line_ = previous.one_empty_line;
+  forget_marks();
+  moveCursor(QTextCursor::End);
+  return true;
 }
 
 void EditorPane::set_marked_lines(const std::vector<std::size_t>& lines) {
@@ -173,6 +185,12 @@ void EditorPane::dropEvent(QDropEvent* event) {
 }
 
 void EditorPane::keyPressEvent(QKeyEvent* event) {
+  // Once the editor's own undo history is used up, Ctrl+Z takes back the last
+  // replacement of the whole text.
+  if (event->matches(QKeySequence::Undo) && undo_replacement()) {
+    event->accept();
+    return;
+  }
   const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
   const auto modifiers = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
   if (tab && (modifiers != Qt::NoModifier || event->key() == Qt::Key_Backtab)) {

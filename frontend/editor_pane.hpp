@@ -10,10 +10,12 @@
 // are shown on a tinted background until the pane is edited or cleared.
 //
 // As a Pane it holds the lines of its document (see pane.hpp). replace_lines is
-// one edit: one undo step restores the text the pane held before.
+// one edit: once the editor's own undo history is used up, Ctrl+Z restores the
+// text the pane held before.
 #pragma once
 
 #include <QPlainTextEdit>
+#include <optional>
 #include <vector>
 
 #include "frontend/pane.hpp"
@@ -58,7 +60,16 @@ class EditorPane : public QPlainTextEdit, public Pane {
  private:
   // Replaces the whole document by text as one edit.
   void set_text(const QString& text);
+  // Brings back the text the last set_text replaced, if the editor has no undo
+  // steps of its own left. Returns whether it did.
+  bool undo_replacement();
   void forget_marks();
+
+  struct Previous {
+    QString text;
+    bool one_empty_line;
+  };
+  std::optional<Previous> before_;  // what the last set_text replaced
 
   QMenu* menu_;
   bool one_empty_line_ = false;  // an empty line was appended to the empty pane

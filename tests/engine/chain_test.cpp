@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "engine/line_reader.hpp"
+#include "engine/pipeline.hpp"
 #include "engine/rules.hpp"
 #include "test_text.hpp"
 
@@ -57,6 +61,34 @@ TEST(Chain, ShortcutEqualsReference) {
   const auto fields = generated_code_fields();
   expect_same(compile_chain(rules_z80_to_8080()), fields);
   expect_same(compile_chain(rules_8080_to_z80()), fields);
+}
+
+// The whole pipeline (shortcut chain, remembered statements) against the plain
+// chain, on the generated fields as whole lines, labelled, commented and as DRI
+// statements, and on every line of the sample sources. Each line goes twice, so
+// that the second time its statement is a remembered one.
+TEST(Chain, PipelineEqualsReference) {
+  std::vector<std::u16string> lines;
+  for (const auto& f : generated_code_fields()) {
+    lines.push_back(f);
+    lines.push_back(u"lbl:" + f + u" ; note! xchg");
+    lines.push_back(u"    x1:" + f + u"! " + f);
+  }
+  for (const char* name : {"monitor.z80", "bios.z80", "copy.asm", "ccp.asm"}) {
+    std::ifstream file(std::string(TEST_DATA_DIR) + "/" + name, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    for (auto& line : read_lines(bytes).lines) lines.push_back(std::move(line));
+  }
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const auto& line : lines) {
+      const Translation z = translate_z80_to_8080(line), zr = translate_z80_to_8080_reference(line);
+      EXPECT_EQ(z.text, zr.text) << testing::show(line);
+      EXPECT_EQ(describe(z.outcome), describe(zr.outcome)) << testing::show(line);
+      const Translation i = translate_8080_to_z80(line), ir = translate_8080_to_z80_reference(line);
+      EXPECT_EQ(i.text, ir.text) << testing::show(line);
+      EXPECT_EQ(describe(i.outcome), describe(ir.outcome)) << testing::show(line);
+    }
+  }
 }
 
 TEST(Chain, FirstDecidingRuleWins) {
