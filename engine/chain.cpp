@@ -1,5 +1,6 @@
 #include "engine/chain.hpp"
 
+#include "engine/pattern_text.hpp"
 #include "engine/utf.hpp"
 
 namespace engine {
@@ -11,61 +12,8 @@ constexpr std::u16string_view kSeparators = u"[\\t, ]{1,}";
 constexpr std::u16string_view kBlanks = u"[\\t ]{1,}";
 
 bool is_separator(char16_t c) { return c == u'\t' || c == u',' || c == u' '; }
-bool is_quantifier(char16_t c) { return c == u'*' || c == u'+' || c == u'?' || c == u'{'; }
-
-// True if the pattern has a "|" outside brackets and parentheses (its literals
-// would then be only one of several alternatives), or a "(?" construct.
-bool too_complex(std::u16string_view pattern) {
-  if (pattern.find(u"(?") != std::u16string_view::npos) return true;
-  int depth = 0;
-  bool in_class = false;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const char16_t c = pattern[i];
-    if (c == u'\\') {
-      ++i;
-    } else if (in_class) {
-      in_class = c != u']';
-    } else if (c == u'[') {
-      in_class = true;
-    } else if (c == u'(') {
-      ++depth;
-    } else if (c == u')') {
-      --depth;
-    } else if (c == u'|' && depth == 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
-// The literal text the pattern demands from position i on: letters, digits,
-// some punctuation and the escapes "\(", "\)", "\," and "\x2C". A character
-// followed by a quantifier is optional and ends the literal before it.
-std::string literal_at(std::u16string_view pattern, std::size_t& i) {
-  std::string literal;
-  while (i < pattern.size()) {
-    const char16_t c = pattern[i];
-    if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
-        std::u16string_view(u",':;=_-!\"#%&/<>@~").find(c) != std::u16string_view::npos) {
-      literal.push_back(static_cast<char>(c));
-      ++i;
-    } else if (c == u'\\' && i + 1 < pattern.size() &&
-               std::u16string_view(u"(),").find(pattern[i + 1]) != std::u16string_view::npos) {
-      literal.push_back(static_cast<char>(pattern[i + 1]));
-      i += 2;
-    } else if (pattern.substr(i, 4) == u"\\x2C") {
-      literal.push_back(',');
-      i += 4;
-    } else {
-      break;
-    }
-  }
-  if (!literal.empty() && i < pattern.size() && is_quantifier(pattern[i])) literal.pop_back();
-  return literal;
-}
-
 void learn_shape(std::u16string_view pattern, CompiledRule& r) {
-  if (!pattern.starts_with(kLeadingSeparators) || too_complex(pattern)) return;
+  if (!pattern.starts_with(kLeadingSeparators) || has_top_level_alternatives(pattern)) return;
   std::size_t i = kLeadingSeparators.size();
   const std::size_t start = i;
   r.mnemonic = literal_at(pattern, i);

@@ -8,6 +8,7 @@
 #include <shared_mutex>
 #include <unordered_map>
 
+#include "engine/pattern_text.hpp"
 #include "engine/utf.hpp"
 
 namespace engine {
@@ -73,41 +74,12 @@ MatchState& match_state() {
 }
 
 // The literal that opens the pattern (after a leading "^" and a leading run of
-// separators), when every match must contain it: no "|" outside brackets and
-// parentheses, no "(?" construct, and its last character not made optional.
+// separators), when every match must contain it.
 std::string required_literal(std::u16string_view pattern) {
-  if (pattern.find(u"(?") != std::u16string_view::npos) return {};
-  int depth = 0;
-  bool in_class = false;
-  for (std::size_t i = 0; i < pattern.size(); ++i) {
-    const char16_t c = pattern[i];
-    if (c == u'\\') {
-      ++i;
-    } else if (in_class) {
-      in_class = c != u']';
-    } else if (c == u'[') {
-      in_class = true;
-    } else if (c == u'(') {
-      ++depth;
-    } else if (c == u')') {
-      --depth;
-    } else if (c == u'|' && depth == 0) {
-      return {};
-    }
-  }
+  if (has_top_level_alternatives(pattern)) return {};
   std::size_t i = pattern.starts_with(u"^") ? 1 : 0;
   if (pattern.substr(i).starts_with(u"[\\t, ]{1,}")) i += 10;
-  std::string literal;
-  for (; i < pattern.size(); ++i) {
-    const char16_t c = pattern[i];
-    if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))) break;
-    literal.push_back(static_cast<char>(c));
-  }
-  if (!literal.empty() && i < pattern.size() &&
-      std::u16string_view(u"*+?{").find(pattern[i]) != std::u16string_view::npos) {
-    literal.pop_back();
-  }
-  return literal;
+  return literal_at(pattern, i);
 }
 
 std::unique_ptr<Regex> compile(std::u16string_view pattern) {
