@@ -101,46 +101,46 @@ struct Condition {
   std::u16string_view z80, i8080;
 };
 
+// The first condition of the table that the text holds, in table order (so "nz"
+// is tried before "z", "po" and "pe" before "p"), or nullptr.
+const Condition* first_condition(std::u16string_view text, std::span<const Condition> table) {
+  for (const auto& c : table) {
+    if (contains(text, c.z80)) return &c;
+  }
+  return nullptr;
+}
+
 // Rule 27: "jp cc,target" -> "jcc target". Without a condition, rule 28 decides.
 Verdict conditional_jump(Code& code) {
-  static constexpr std::array<Condition, 8> kJumps = {{{u"nz,", u"jnz "}, {u"z,", u"jz "},
-      {u"nc,", u"jnc "}, {u"c,", u"jc "}, {u"po,", u"jpo "}, {u"pe,", u"jpe "}, {u"p,", u"jp "},
-      {u"m,", u"jm "}}};
-  for (const auto& c : kJumps) {
-    if (!contains(code.text, c.z80)) continue;
-    code.text = replace_text(code.text, u"jp", u"", kAnyCase, 1, 1);
-    code.text = replace_text(code.text, c.z80, c.i8080, kAnyCase, 1, 1);
-    return Verdict::rewrite;
-  }
-  return Verdict::next;
+  static constexpr Condition kJumps[] = {{u"nz,", u"jnz "}, {u"z,", u"jz "}, {u"nc,", u"jnc "},
+      {u"c,", u"jc "}, {u"po,", u"jpo "}, {u"pe,", u"jpe "}, {u"p,", u"jp "}, {u"m,", u"jm "}};
+  const Condition* c = first_condition(code.text, kJumps);
+  if (c == nullptr) return Verdict::next;
+  code.text = replace_text(code.text, u"jp", u"", kAnyCase, 1, 1);
+  code.text = replace_text(code.text, c->z80, c->i8080, kAnyCase, 1, 1);
+  return Verdict::rewrite;
 }
 
 // Rule 61: "call cc,target" -> "ccc target". Without a condition, rule 62 decides.
 Verdict conditional_call(Code& code) {
-  static constexpr std::array<Condition, 8> kCalls = {{{u"nz,", u"cnz "}, {u"z,", u"cz "},
-      {u"nc,", u"cnc "}, {u"c,", u"cc "}, {u"po,", u"cpo "}, {u"pe,", u"cpe "}, {u"p,", u"cp "},
-      {u"m,", u"cm "}}};
-  for (const auto& c : kCalls) {
-    if (!contains(code.text, c.z80)) continue;
-    code.text = replace_text(code.text, c.z80, c.i8080, kAnyCase);
-    code.text = replace_text(code.text, u"call", u"", kAnyCase, 1, 1);
-    return Verdict::rewrite;
-  }
-  return Verdict::next;
+  static constexpr Condition kCalls[] = {{u"nz,", u"cnz "}, {u"z,", u"cz "}, {u"nc,", u"cnc "},
+      {u"c,", u"cc "}, {u"po,", u"cpo "}, {u"pe,", u"cpe "}, {u"p,", u"cp "}, {u"m,", u"cm "}};
+  const Condition* c = first_condition(code.text, kCalls);
+  if (c == nullptr) return Verdict::next;
+  code.text = replace_text(code.text, c->z80, c->i8080, kAnyCase);
+  code.text = replace_text(code.text, u"call", u"", kAnyCase, 1, 1);
+  return Verdict::rewrite;
 }
 
 // Rule 63: "ret cc" -> "rcc". Without a condition the code field goes on as it was.
 Verdict conditional_return(Code& code) {
-  static constexpr std::array<Condition, 8> kReturns = {{{u"nz", u"rnz"}, {u"z", u"rz"},
-      {u"nc", u"rnc"}, {u"c", u"rc"}, {u"po", u"rpo"}, {u"pe", u"rpe"}, {u"p", u"rp"},
-      {u"m", u"rm"}}};
+  static constexpr Condition kReturns[] = {{u"nz", u"rnz"}, {u"z", u"rz"}, {u"nc", u"rnc"},
+      {u"c", u"rc"}, {u"po", u"rpo"}, {u"pe", u"rpe"}, {u"p", u"rp"}, {u"m", u"rm"}};
   const std::u16string rest = replace_text(code.text, u"ret", u"", kAnyCase, 1, 1);
-  for (const auto& c : kReturns) {
-    if (!contains(rest, c.z80)) continue;
-    code.text = replace_text(rest, c.z80, c.i8080, kAnyCase);
-    return Verdict::rewrite;
-  }
-  return Verdict::next;
+  const Condition* c = first_condition(rest, kReturns);
+  if (c == nullptr) return Verdict::next;
+  code.text = replace_text(rest, c->z80, c->i8080, kAnyCase);
+  return Verdict::rewrite;
 }
 
 // The operand word of the register operand test: the text from the first

@@ -81,19 +81,16 @@ void MainWindow::couple_scrolling(EditorPane* from, EditorPane* to) {
   });
 }
 
-void MainWindow::convert_z80_to_8080() {
-  coupling_ = true;
-  const int line = z80_pane_->first_visible_line();
-  i8080_pane_->set_marked_lines(convert_pane(*z80_pane_, *i8080_pane_, engine::translate_z80_to_8080));
-  i8080_pane_->scroll_to_line(line);
-  coupling_ = false;
-}
+void MainWindow::convert_z80_to_8080() { convert(z80_pane_, i8080_pane_, engine::translate_z80_to_8080); }
 
-void MainWindow::convert_8080_to_z80() {
+void MainWindow::convert_8080_to_z80() { convert(i8080_pane_, z80_pane_, engine::translate_8080_to_z80); }
+
+void MainWindow::convert(EditorPane* source, EditorPane* target, Translator translate) {
+  // The target shows the lines the source shows; it does not drag the source along.
   coupling_ = true;
-  const int line = i8080_pane_->first_visible_line();
-  z80_pane_->set_marked_lines(convert_pane(*i8080_pane_, *z80_pane_, engine::translate_8080_to_z80));
-  z80_pane_->scroll_to_line(line);
+  const int line = source->first_visible_line();
+  target->set_marked_lines(convert_pane(*source, *target, translate));
+  target->scroll_to_line(line);
   coupling_ = false;
 }
 

@@ -12,6 +12,8 @@
 
 #include <QWidget>
 
+#include "frontend/pane_commands.hpp"
+
 class QLabel;
 class QPushButton;
 
@@ -35,6 +37,7 @@ class MainWindow : public QWidget {
   void convert_8080_to_z80();
 
  private:
+  void convert(EditorPane* source, EditorPane* target, Translator translate);
   void load_dropped_file(EditorPane* pane, const QString& path);
   void couple_scrolling(EditorPane* from, EditorPane* to);
 
