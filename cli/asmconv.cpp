@@ -262,7 +262,7 @@ int main(int argc, char** argv) {
   const engine::LineEnds ends = engine::for_each_line(bytes, [&](std::u16string_view line) {
     std::string& out = output.buffer();
     if (pending_end) out += line_end;
-    const engine::Translation t = translate(line);
+    const engine::Translation t = translate(line, {});
     engine::append_utf8(out, t.text);
     pending_end = true;
     ++lines;

@@ -1,17 +1,12 @@
 #include "engine/chain.hpp"
 
+#include "engine/dialect.hpp"
 #include "engine/pattern_text.hpp"
 #include "engine/utf.hpp"
 
 namespace engine {
 namespace {
 
-constexpr std::u16string_view kLeadingSeparators = u"^[\\t, ]{1,}";
-constexpr std::u16string_view kWordEnd = u"([\\t, ]|$)";
-constexpr std::u16string_view kSeparators = u"[\\t, ]{1,}";
-constexpr std::u16string_view kBlanks = u"[\\t ]{1,}";
-
-bool is_separator(char16_t c) { return c == u'\t' || c == u',' || c == u' '; }
 void learn_shape(std::u16string_view pattern, CompiledRule& r) {
   if (!pattern.starts_with(kLeadingSeparators) || has_top_level_alternatives(pattern)) return;
   std::size_t i = kLeadingSeparators.size();
@@ -24,13 +19,13 @@ void learn_shape(std::u16string_view pattern, CompiledRule& r) {
   const std::u16string_view rest = pattern.substr(i);
   if (rest.starts_with(kWordEnd)) {
     r.word_end = true;
-  } else if (rest.starts_with(kSeparators)) {
+  } else if (rest.starts_with(kSeparatorRun)) {
     r.separator_after = true;
-    std::size_t j = i + kSeparators.size();
+    std::size_t j = i + kSeparatorRun.size();
     r.operand = literal_at(pattern, j);
     // The run of separators is maximal only if the operand cannot start with one.
     if (!r.operand.empty() && is_separator(static_cast<char16_t>(r.operand[0]))) r.operand.clear();
-  } else if (rest.starts_with(kBlanks)) {
+  } else if (rest.starts_with(kBlankRun)) {
     r.separator_after = true;
   }
 }
@@ -77,7 +72,7 @@ Pos position_of(const Subject& subject, std::u16string_view text, std::size_t of
 bool try_rule(const CompiledRule& r, Subject& subject, Code& code, ChainOutcome& outcome, bool& changed) {
   if (r.regex == nullptr) return false;
   const std::size_t at = regex_find(*r.regex, subject.bytes);
-  if (at == kNoMatch) return false;
+  if (at == kNone) return false;
   code.match = position_of(subject, code.text, at);
   code.mnemonic = code.match;
   while (code.mnemonic <= static_cast<Pos>(code.text.size()) && is_separator(code.text[code.mnemonic - 1])) {

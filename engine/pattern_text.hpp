@@ -10,6 +10,14 @@
 
 namespace engine {
 
+// The pieces rule patterns are written with, named once: a run of separators
+// (tabs, commas, spaces), the same at the start of the code field, the end of
+// a word (a separator or the end of the text), and a run of blanks.
+inline constexpr std::u16string_view kSeparatorRun = u"[\\t, ]{1,}";
+inline constexpr std::u16string_view kLeadingSeparators = u"^[\\t, ]{1,}";
+inline constexpr std::u16string_view kWordEnd = u"([\\t, ]|$)";
+inline constexpr std::u16string_view kBlankRun = u"[\\t ]{1,}";
+
 // True if the pattern's literals may be only one of several alternatives: it
 // has a "|" outside brackets and parentheses, or a "(?" construct.
 bool has_top_level_alternatives(std::u16string_view pattern);

@@ -1,28 +1,24 @@
 #include "engine/pipeline.hpp"
 
-#include <functional>
-
 #include "engine/chain.hpp"
-#include "engine/regex.hpp"
+#include "engine/dialect.hpp"
 #include "engine/rules.hpp"
 #include "engine/source_line.hpp"
-#include "engine/utf.hpp"
+#include "engine/statement_cache.hpp"
 
 namespace engine {
 namespace {
 
-using ChainRunner = ChainOutcome (*)(const CompiledChain&, Code&, Subject&);
-
-ChainOutcome run_plain_chain(const CompiledChain& chain, Code& code, Subject&) {
-  return run_chain_reference(chain, code);
-}
-
-struct Direction {
+// What sets the two directions apart.
+struct Policy {
+  Notation notation;                 // of the source
   const CompiledChain& chain;
   std::u16string_view marking;
-  bool from_z80;  // Z80 source: blanks squeezed, index registers refused, comments left alone
-  ChainRunner run = static_cast<ChainRunner>(run_chain);
-  bool remember = true;  // keep statement results for statements seen again
+  bool squeeze_after_commas;         // the blanks after commas go too, not only those before
+  bool refuse_index_registers;       // index-register forms are marked before the chain
+  bool statements_in_comment;        // a "!" in a comment may start a statement (DRI)
+  int cache_slot;                    // which statement memory is this direction's
+  bool reference = false;            // plain chain, nothing remembered
 };
 
 const CompiledChain& z80_chain() {
@@ -35,32 +31,40 @@ const CompiledChain& i8080_chain() {
   return chain;
 }
 
-const Direction& z80_to_8080() {
-  static const Direction direction{z80_chain(), kZ80To8080Marking, true};
-  return direction;
+const Policy& z80_to_8080(bool reference) {
+  static const Policy fast{Notation::z80, z80_chain(), kZ80To8080Marking, true, true, false, 0};
+  static const Policy plain{Notation::z80, z80_chain(), kZ80To8080Marking, true, true, false, 0, true};
+  return reference ? plain : fast;
 }
 
-const Direction& i8080_to_z80() {
-  static const Direction direction{i8080_chain(), k8080ToZ80Marking, false};
-  return direction;
+const Policy& i8080_to_z80(bool reference) {
+  static const Policy fast{Notation::i8080, i8080_chain(), k8080ToZ80Marking, false, false, true, 1};
+  static const Policy plain{Notation::i8080, i8080_chain(), k8080ToZ80Marking, false, false, true, 1, true};
+  return reference ? plain : fast;
 }
 
-// Z80 -> 8080: the blanks right after a comma go, so that "ld a, b" reads as the
-// register load it is. Quoted text ('...' or "...", up to the same quote or the
-// end) keeps its blanks. Returns whether anything went.
-bool squeeze_blanks_after_commas(std::u16string& text) {
-  std::size_t out = 0;
-  char16_t quote = 0;
+bool is_quote(char16_t c) { return c == u'\'' || c == u'"'; }
+
+// Removes the blanks in front of every comma outside quotes, and with `after`
+// those behind it, from index `from` on. Returns whether anything went.
+bool squeeze_commas(std::u16string& text, std::size_t from, bool after) {
+  std::size_t out = from;
+  std::size_t quote_until = 0;  // text before this index is quoted
   bool after_comma = false;
-  for (const char16_t c : text) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (i < quote_until) {
+      text[out++] = c;
+      continue;
+    }
     if (after_comma && is_blank(c)) continue;
     after_comma = false;
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (c == u'\'' || c == u'"') {
-      quote = c;
+    if (is_quote(c) && opens_quote(text, i)) {
+      const std::size_t end = quote_end(text, i);
+      quote_until = end == kNone ? text.size() : end;
     } else if (c == u',') {
-      after_comma = true;
+      while (out > from && is_blank(text[out - 1])) --out;
+      after_comma = after;
     }
     text[out++] = c;
   }
@@ -69,26 +73,23 @@ bool squeeze_blanks_after_commas(std::u16string& text) {
   return squeezed;
 }
 
-bool is_ascii_letter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-
-bool is_name_char(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-         c == u'_' || c == u'.' || c == u'$' || c == u'?' || c == u'@';
-}
-
-// An index register with a displacement or as the first operand ("ix+", "iy-",
-// "ix,", and "i," too), or "ix" / "iy" standing as a word of its own. `lowered`
-// is the lower-cased UTF-8 form of `code`.
-bool is_index_register_form(std::u16string_view code, std::string_view lowered) {
-  static const Regex* const index_register = regex_compile(u"i[x|y]?[-|,|+]");
-  if (regex_find(*index_register, lowered) != kNoMatch) return true;
-  for (std::size_t i = 0; i + 1 < code.size(); ++i) {
-    if (lower_char(code[i]) != u'i') continue;
-    const char16_t x = lower_char(code[i + 1]);
-    if ((x == u'x' || x == u'y') && (i == 0 || !is_name_char(code[i - 1])) &&
-        (i + 2 == code.size() || !is_name_char(code[i + 2]))) {
-      return true;
+// An index register ("ix", "iy", "ixh" ... as words of their own), or "i" as a
+// word followed by one of "-,+|" (as in "ld i,a"), outside quoted text.
+bool is_index_register_form(std::u16string_view code) {
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const char16_t c = code[i];
+    if (is_quote(c) && opens_quote(code, i)) {
+      const std::size_t end = quote_end(code, i);
+      if (end != kNone) i = end - 1;  // an unclosed quote quotes nothing
+      continue;
     }
+    if (!is_name_char(c) || (i > 0 && is_name_char(code[i - 1]))) continue;
+    std::size_t end = i;
+    while (end < code.size() && is_name_char(code[end])) ++end;
+    const std::u16string_view word = code.substr(i, end - i);
+    if (is_index_register(word)) return true;
+    if (is_word(word, u"i") && end < code.size() && std::u16string_view(u"-,+|").find(code[end]) != kNone) return true;
+    i = end - 1;
   }
   return false;
 }
@@ -103,191 +104,126 @@ Outcome outcome_of(const ChainOutcome& chain) {
   return {Decision::no_rule};
 }
 
-struct Statement {
-  std::u16string text;  // as the steps left it; without the marking
-  Outcome outcome;
-};
-
-// One statement (or the whole code field) through the direction's steps from the
-// index-register test on. The blanks squeezed out for the rules' sake come back
-// when a rule lets the statement through: what passes goes out as it was typed.
-Statement translate_statement_anew(const Direction& direction, std::u16string text) {
+// One statement through the direction's steps. `result.text` is set only for a
+// rewrite: a statement let through or marked goes out as typed.
+void translate_statement_anew(const Policy& policy, const Options& options, std::u16string_view typed,
+                              bool needs_blank, StatementResult& result) {
+  result.text.clear();
+  result.decision = Decision::no_rule;
+  result.rule = 0;
+  const std::u16string_view word = first_word(typed);
+  if (is_foreign_directive(word) || is_definition(typed, policy.notation)) {
+    result.decision = Decision::directive;
+    return;
+  }
+  thread_local Code code;
   thread_local Subject subject;
-  Code field{text};
-  build_subject(subject, field.text);
-  if (direction.from_z80) {
-    if (!is_data_line_z80(subject.bytes) && squeeze_blanks_after_commas(field.text)) {
-      build_subject(subject, field.text);
-    }
-    if (is_index_register_form(field.text, subject.bytes)) {
-      return {std::move(field.text), {Decision::index_register}};
+  code.text.clear();
+  if (needs_blank) code.text += u' ';
+  code.text += typed;
+  code.options = options;
+  const bool data = is_data_word(word);
+  if (!data) {
+    std::size_t operands_from = 0;
+    while (operands_from < code.text.size() && is_separator(code.text[operands_from])) ++operands_from;
+    while (operands_from < code.text.size() && !is_separator(code.text[operands_from])) ++operands_from;
+    squeeze_commas(code.text, operands_from, policy.squeeze_after_commas);
+    if (policy.refuse_index_registers && is_index_register_form(code.text)) {
+      result.decision = Decision::index_register;
+      return;
     }
   }
-  const ChainOutcome chain = direction.run(direction.chain, field, subject);
-  if (chain.verdict == Verdict::pass_through) return {std::move(text), outcome_of(chain)};
-  return {std::move(field.text), outcome_of(chain)};
+  build_subject(subject, code.text);
+  const ChainOutcome chain =
+      policy.reference ? run_chain_reference(policy.chain, code) : run_chain(policy.chain, code, subject);
+  const Outcome outcome = outcome_of(chain);
+  result.decision = outcome.decision;
+  result.rule = outcome.rule;
+  if (chain.verdict == Verdict::rewrite) result.text = code.text;
 }
 
-// A statement's translation depends on its text alone, and sources repeat
-// their statements ("\tinc\thl", "\tret") many times: each thread keeps the
-// results of recent statements in a fixed table, one slot per hash value, per
-// direction. A statement seen again in its slot is not translated again; any
-// other simply takes the slot. The result stays valid until the next call on
-// the same thread.
-const Statement& translate_statement(const Direction& direction, std::u16string_view text) {
-  constexpr std::size_t kLongest = 200;  // longer statements are not kept
-  constexpr std::size_t kSlots = 1 << 14;
-  struct Slot {
-    bool used = false;
-    std::u16string text;
-    Statement result;
-  };
-  thread_local Statement fresh;
-  if (!direction.remember || text.size() > kLongest) {
-    fresh = translate_statement_anew(direction, std::u16string(text));
-    return fresh;
+void translate_statement(const Policy& policy, const Options& options, std::u16string_view typed,
+                         bool needs_blank, StatementResult& result) {
+  if (policy.reference) {
+    translate_statement_anew(policy, options, typed, needs_blank, result);
+    return;
   }
-  thread_local std::vector<Slot> slots[2] = {std::vector<Slot>(kSlots), std::vector<Slot>(kSlots)};
-  Slot& slot = slots[direction.from_z80 ? 0 : 1][std::hash<std::u16string_view>{}(text) & (kSlots - 1)];
-  if (slot.used && slot.text == text) return slot.result;
-  slot.result = translate_statement_anew(direction, std::u16string(text));
-  slot.text.assign(text);
-  slot.used = true;
-  return slot.result;
+  thread_local StatementCache caches[2];
+  StatementCache& cache = caches[policy.cache_slot];
+  const StatementKey key{typed, needs_blank, options};
+  if (cache.find(key, result)) return;
+  translate_statement_anew(policy, options, typed, needs_blank, result);
+  cache.remember(key, result);
 }
 
-// A statement after a "!" begins with a blank, as the chain's patterns expect.
-std::u16string as_statement(std::u16string_view text) {
-  if (!text.empty() && is_blank(text.front())) return std::u16string(text);
-  return u" " + std::u16string(text);
+// The line's output: labels, statements and comment.
+Translation translate(const Policy& policy, std::u16string_view line, const Options& options) {
+  thread_local SourceLine parsed;
+  thread_local StatementResult statement;
+  const LineRules rules{policy.notation, policy.statements_in_comment, [&](std::u16string_view candidate) {
+                          const bool blank = !is_separator(candidate.front());
+                          translate_statement(policy, options, candidate, blank, statement);
+                          return statement.decision == Decision::rewrite || statement.decision == Decision::pass_through ||
+                                 statement.decision == Decision::marked;
+                        }};
+  parse_line(line, rules, parsed);
+
+  Translation t;
+  const auto offset = [&](std::u16string_view piece) { return static_cast<std::size_t>(piece.data() - line.data()); };
+  t.text.reserve(line.size() + policy.marking.size() + 16);
+  t.text += parsed.label;
+  t.text += parsed.inner;
+  const Statement& first = parsed.statements.front();
+  const Statement& last = parsed.statements.back();
+  t.source_begin = first.typed.data() != nullptr ? offset(first.typed) : line.size();
+  t.source_end = last.typed.data() != nullptr ? offset(last.typed) + last.typed.size() : t.source_begin;
+  if (parsed.kind != SourceLine::Kind::code) {
+    t.outcome.decision = parsed.kind == SourceLine::Kind::blank        ? Decision::blank
+                         : parsed.kind == SourceLine::Kind::label_only ? Decision::label_only
+                                                                       : Decision::directive;
+    t.text_begin = t.text.size();
+    t.text += first.typed;
+    t.text_end = t.text.size();
+    t.text += parsed.comment;
+    return t;
+  }
+
+  // Each statement on its own; blank ones stay as they are.
+  thread_local std::vector<std::u16string> rewritten;
+  rewritten.resize(parsed.statements.size());
+  std::vector<Outcome> outcomes;
+  outcomes.reserve(parsed.statements.size());
+  for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
+    const Statement& s = parsed.statements[i];
+    if (only_blanks(s.typed)) {
+      outcomes.push_back({Decision::blank});
+      rewritten[i] = s.typed;
+      continue;
+    }
+    translate_statement(policy, options, s.typed, s.needs_blank, statement);
+    outcomes.push_back({statement.decision, statement.rule});
+    rewritten[i] = statement.decision == Decision::rewrite ? statement.text : std::u16string(s.typed);
+  }
+  t.outcome = outcomes.size() == 1 ? std::move(outcomes.front()) : Outcome{Decision::statements, 0, std::move(outcomes)};
+
+  // If one of them has no equivalent, the statements go out as they were typed.
+  const bool marked = is_not_convertible(t.outcome);
+  if (marked) t.text += policy.marking;
+  t.text_begin = t.text.size();
+  for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
+    if (i > 0) t.text += u'!';
+    t.text += marked ? parsed.statements[i].typed : std::u16string_view(rewritten[i]);
+    t.text += parsed.statements[i].comment;
+  }
+  t.text_end = t.text.size();
+  t.text += parsed.comment;
+  return t;
 }
 
-// A piece of the line after its labels: a statement and the comment after it.
-// The pieces, joined with "!", give that part of the line back.
-struct Piece {
-  std::u16string_view code, comment;
-};
-
-// The statements of the code field, the last with the comment. In the 8080 ->
-// Z80 direction a "!" in the comment ends it when the text after it (up to the
-// next "!") is a statement a rule of the chain decides; what follows that "!" is
-// then read like the rest of a line.
-std::vector<Piece> split_pieces(const Direction& direction, std::u16string_view code,
-                                std::u16string_view comment) {
-  std::vector<Piece> pieces;
-  for (;;) {
-    std::size_t start = 0;
-    for (std::size_t b = next_statement_break(code, 0); b != kNone; b = next_statement_break(code, b + 1)) {
-      pieces.push_back({code.substr(start, b - start), {}});
-      start = b + 1;
-    }
-    pieces.push_back({code.substr(start), comment});
-    if (direction.from_z80) return pieces;
-
-    // Each "!" of the comment is looked at once; the scan stops at the first
-    // one that starts a statement.
-    std::size_t found = kNone;
-    for (std::size_t b = next_statement_break(comment, 0); b != kNone && found == kNone;) {
-      const std::size_t next = next_statement_break(comment, b + 1);
-      std::u16string_view candidate = comment.substr(b + 1, (next == kNone ? comment.size() : next) - b - 1);
-      candidate = candidate.substr(0, comment_start(candidate));
-      if (!only_blanks(candidate)) {
-        const Decision d = translate_statement(direction, as_statement(candidate)).outcome.decision;
-        if (d == Decision::rewrite || d == Decision::pass_through || d == Decision::marked) found = b;
-      }
-      b = next;
-    }
-    if (found == kNone) return pieces;
-    const std::u16string_view rest = comment.substr(found + 1);
-    pieces.back().comment = comment.substr(0, found);
-    const std::size_t semicolon = comment_start(rest);
-    code = rest.substr(0, semicolon);
-    comment = semicolon == kNone ? std::u16string_view() : rest.substr(semicolon);
-  }
-}
-
-Translation translate(const Direction& direction, std::u16string_view line) {
-  const std::size_t semicolon = comment_start(line);
-  std::u16string_view code = line.substr(0, semicolon);
-  const std::u16string_view comment = semicolon == kNone ? std::u16string_view() : line.substr(semicolon);
-  if (only_blanks(code)) return {std::u16string(line), {Decision::blank}};
-
-  std::u16string label;
-  std::u16string owned;  // the code field, when a label had to be cut from it
-  std::u16string_view code_field = code;
-  const auto unchanged = [&](Decision decision) {
-    return Translation{label + std::u16string(code_field) + std::u16string(comment), {decision}};
-  };
-  if (is_ascii_letter(code.front())) {
-    LabelSplit split = split_column1_label(code);
-    label = std::move(split.label);
-    owned = std::move(split.code);
-    code_field = owned;
-    if (only_blanks(code_field)) return unchanged(Decision::label_only);
-    if (is_labelled_directive(code_field)) return unchanged(Decision::directive);
-  }
-  if (const std::size_t n = indented_label_length(code_field); n > 0) {
-    label += code_field.substr(0, n);
-    std::u16string rest(code_field.substr(n));
-    owned = std::move(rest);
-    code_field = owned;
-    if (only_blanks(code_field)) return unchanged(Decision::label_only);
-    if (!is_blank(code_field.front())) {
-      owned.insert(0, u" ");
-      code_field = owned;
-    }
-  }
-
-  // The common line: one statement, and no "!" in its comment that could start another.
-  const bool one_statement = next_statement_break(code_field, 0) == kNone &&
-                             (direction.from_z80 || next_statement_break(comment, 0) == kNone);
-  const std::vector<Piece> pieces =
-      one_statement ? std::vector<Piece>{} : split_pieces(direction, code_field, comment);
-  if (pieces.size() <= 1) {
-    const Statement& s = translate_statement(direction, code_field);
-    std::u16string text;
-    text.reserve(label.size() + direction.marking.size() + s.text.size() + comment.size());
-    text += label;
-    if (is_not_convertible(s.outcome)) text += direction.marking;
-    text += s.text;
-    text += comment;
-    return {std::move(text), s.outcome};
-  }
-
-  // Several statements: each on its own, blank ones untouched.
-  Outcome outcome{Decision::statements};
-  std::u16string translated, typed;  // the pieces joined with "!", before the last comment
-  for (std::size_t i = 0; i < pieces.size(); ++i) {
-    if (i > 0) {
-      translated += u'!';
-      typed += u'!';
-    }
-    typed += pieces[i].code;
-    if (only_blanks(pieces[i].code)) {
-      translated += pieces[i].code;
-      outcome.statements.push_back({Decision::blank});
-    } else {
-      const Statement& s = translate_statement(direction, as_statement(pieces[i].code));
-      translated += s.text;
-      outcome.statements.push_back(s.outcome);
-    }
-    if (i + 1 < pieces.size()) {
-      translated += pieces[i].comment;
-      typed += pieces[i].comment;
-    }
-  }
-  const std::u16string last_comment(pieces.back().comment);
-  // If one of them has no equivalent, the whole code field is marked as it was typed.
-  const bool marked = is_not_convertible(outcome);
-  return {label + (marked ? std::u16string(direction.marking) + typed : translated) + last_comment,
-          std::move(outcome)};
-}
-
-std::vector<std::u16string> convert_all(const Direction& direction,
-                                        std::span<const std::u16string> lines) {
+std::vector<std::u16string> convert_all(const Policy& policy, std::span<const std::u16string> lines) {
   std::vector<std::u16string> out;
   out.reserve(lines.size());
-  for (const auto& line : lines) out.push_back(translate(direction, line).text);
+  for (const auto& line : lines) out.push_back(translate(policy, line, {}).text);
   return out;
 }
 
@@ -331,30 +267,27 @@ std::string describe(const Outcome& outcome) {
   return "?";
 }
 
-Translation translate_z80_to_8080(std::u16string_view line) { return translate(z80_to_8080(), line); }
-Translation translate_8080_to_z80(std::u16string_view line) { return translate(i8080_to_z80(), line); }
+Translation translate_z80_to_8080(std::u16string_view line, const Options& options) {
+  return translate(z80_to_8080(false), line, options);
+}
+Translation translate_8080_to_z80(std::u16string_view line, const Options& options) {
+  return translate(i8080_to_z80(false), line, options);
+}
+Translation translate_z80_to_8080_reference(std::u16string_view line, const Options& options) {
+  return translate(z80_to_8080(true), line, options);
+}
+Translation translate_8080_to_z80_reference(std::u16string_view line, const Options& options) {
+  return translate(i8080_to_z80(true), line, options);
+}
 
-Translation translate_z80_to_8080_reference(std::u16string_view line) {
-  static const Direction direction{z80_chain(), kZ80To8080Marking, true, run_plain_chain, false};
-  return translate(direction, line);
-}
-Translation translate_8080_to_z80_reference(std::u16string_view line) {
-  static const Direction direction{i8080_chain(), k8080ToZ80Marking, false, run_plain_chain, false};
-  return translate(direction, line);
-}
-
-std::u16string convert_z80_to_8080(std::u16string_view line) {
-  return translate_z80_to_8080(line).text;
-}
-std::u16string convert_8080_to_z80(std::u16string_view line) {
-  return translate_8080_to_z80(line).text;
-}
+std::u16string convert_z80_to_8080(std::u16string_view line) { return translate_z80_to_8080(line).text; }
+std::u16string convert_8080_to_z80(std::u16string_view line) { return translate_8080_to_z80(line).text; }
 
 std::vector<std::u16string> convert_z80_to_8080(std::span<const std::u16string> lines) {
-  return convert_all(z80_to_8080(), lines);
+  return convert_all(z80_to_8080(false), lines);
 }
 std::vector<std::u16string> convert_8080_to_z80(std::span<const std::u16string> lines) {
-  return convert_all(i8080_to_z80(), lines);
+  return convert_all(i8080_to_z80(false), lines);
 }
 
 }  // namespace engine

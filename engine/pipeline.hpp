@@ -1,23 +1,23 @@
 // The line pipeline: one source line in, exactly one output line out.
 //
-// Per line, in order: the comment is split off at the first ";" outside quoted
-// text; a blank line goes out as it came; a label that starts in column 1 is
-// split off (a label alone, or followed by blanks only, goes out unchanged, and
-// a labelled "equ" or "=" directive too), and then an indented label ("\tname:");
-// what is left, the code field, is split into DRI statements at each "!" outside
-// quoted text. Each statement goes through the direction's steps on its own: in
-// the Z80 -> 8080 direction the blanks after commas are removed (outside quotes
-// and data lines) and an index-register form is marked; then the direction's
-// rule chain rewrites it, passes it through (as it was typed) or marks it. The
-// output line is label + code field + comment. A marked code field gets the
-// direction's prefix, "; cannot convert:" (Z80 -> 8080) or ";Cannot convert:"
-// (8080 -> Z80); if one statement of several is marked, the whole code field is
-// marked as typed.
-//
-// In the 8080 -> Z80 direction a "!" inside a comment ends the comment, as DRI's
-// assemblers read it, when the text after it is a statement a rule of the chain
-// decides ("dcr b ;count! jnz loop" holds two statements); Z80 comments are never
-// looked into.
+// A line is first cut into its parts (source_line.hpp): comment, column-1
+// label, indented label, DRI statements. A blank line, a label alone and a
+// labelled definition ("x equ 5") go out as they came. Each statement then
+// goes through the direction's steps on its own:
+//   1. a directive of another assembler (a first word that starts with "." or
+//      "#") or a definition ("\tNAME EQU value") passes through as typed;
+//   2. the blanks around commas outside quotes go (before a comma in both
+//      directions, after a comma too in the Z80 -> 8080 direction; never on a
+//      data line), so the rules see each operand right after its comma;
+//   3. Z80 -> 8080: an index-register form (ix, iy, their halves, "i," as a
+//      word of its own, outside quotes; not on a data line) is marked;
+//   4. the direction's rule chain rewrites it, lets it through or marks it.
+// A statement that is let through or marked goes out exactly as typed; only a
+// rewritten one shows the rule's text. The output line is the labels, the
+// statements joined with "!" as they were, and the comment. A marked line
+// gets the direction's prefix, "; cannot convert:" (Z80 -> 8080) or
+// ";Cannot convert:" (8080 -> Z80), in front of its statements as typed; if
+// one statement of several is marked, all of them are shown as typed.
 //
 // Untouched text keeps its case, tabs and spaces; a label that ends at a tab or
 // space carries that separator twice in the output (once ending the label, once
@@ -29,6 +29,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/options.hpp"
+
 namespace engine {
 
 inline constexpr std::u16string_view kZ80To8080Marking = u"; cannot convert:";
@@ -38,7 +40,7 @@ inline constexpr std::u16string_view k8080ToZ80Marking = u";Cannot convert:";
 enum class Decision {
   blank,           // empty, blanks only, or a comment alone
   label_only,      // a label with nothing but blanks after it
-  directive,       // a labelled "equ" or "=" line
+  directive,       // a definition, or a directive of another assembler
   index_register,  // Z80 -> 8080: an index-register form, marked
   rewrite,         // rule `rule` rewrote the code field
   pass_through,    // rule `rule` let the code field through
@@ -65,15 +67,21 @@ std::string describe(const Outcome& outcome);
 struct Translation {
   std::u16string text;
   Outcome outcome;
+  // Where the statements stand: in the source line (after the labels, before
+  // the comment) and in text (after the labels and the marking, before the
+  // comment). Indices from 0, end exclusive.
+  std::size_t source_begin = 0, source_end = 0;
+  std::size_t text_begin = 0, text_end = 0;
 };
 
-Translation translate_z80_to_8080(std::u16string_view line);
-Translation translate_8080_to_z80(std::u16string_view line);
+Translation translate_z80_to_8080(std::u16string_view line, const Options& options = {});
+Translation translate_8080_to_z80(std::u16string_view line, const Options& options = {});
 
-// The same, testing every rule's pattern in turn, without the chain's shortcut:
-// the reference that tests and fuzzers hold the fast path to.
-Translation translate_z80_to_8080_reference(std::u16string_view line);
-Translation translate_8080_to_z80_reference(std::u16string_view line);
+// The same, testing every rule's pattern in turn, without the chain's shortcut
+// and without remembering statements: the reference that tests and fuzzers
+// hold the fast path to.
+Translation translate_z80_to_8080_reference(std::u16string_view line, const Options& options = {});
+Translation translate_8080_to_z80_reference(std::u16string_view line, const Options& options = {});
 
 std::u16string convert_z80_to_8080(std::u16string_view line);
 std::u16string convert_8080_to_z80(std::u16string_view line);

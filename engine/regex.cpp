@@ -8,6 +8,7 @@
 #include <shared_mutex>
 #include <unordered_map>
 
+#include "engine/dialect.hpp"
 #include "engine/pattern_text.hpp"
 #include "engine/utf.hpp"
 
@@ -78,7 +79,7 @@ MatchState& match_state() {
 std::string required_literal(std::u16string_view pattern) {
   if (has_top_level_alternatives(pattern)) return {};
   std::size_t i = pattern.starts_with(u"^") ? 1 : 0;
-  if (pattern.substr(i).starts_with(u"[\\t, ]{1,}")) i += 10;
+  if (pattern.substr(i).starts_with(kSeparatorRun)) i += kSeparatorRun.size();
   return literal_at(pattern, i);
 }
 
@@ -91,7 +92,7 @@ std::unique_ptr<Regex> compile(std::u16string_view pattern) {
                            &error, &offset, nullptr);
   if (re->code == nullptr) return re;
   re->jit = pcre2_jit_compile(re->code, PCRE2_JIT_COMPLETE) == 0;  // else the interpreter
-  re->starts_with_blank_run = pattern.starts_with(u"[\\t, ]{1,}");
+  re->starts_with_blank_run = pattern.starts_with(kSeparatorRun);
   if (re->starts_with_blank_run) {
     re->anchored = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(utf8.data()), utf8.size(),
                                  PCRE2_UTF | PCRE2_ANCHORED, &error, &offset, nullptr);
@@ -101,8 +102,6 @@ std::unique_ptr<Regex> compile(std::u16string_view pattern) {
   re->required = required_literal(pattern);
   return re;
 }
-
-bool is_separator(char c) { return c == '\t' || c == ',' || c == ' '; }
 
 int match_at(pcre2_code* code, bool jit, std::string_view subject, std::size_t start) {
   MatchState& state = match_state();
@@ -137,15 +136,18 @@ const Regex* regex_compile(std::u16string_view pattern) {
 }
 
 std::size_t regex_find(const Regex& re, std::string_view subject) {
-  if (!re.required.empty() && subject.find(re.required) == std::string_view::npos) return kNoMatch;
+  if (!re.required.empty() && subject.find(re.required) == std::string_view::npos) return kNone;
   if (!re.starts_with_blank_run) {
-    return match_at(re.code, re.jit, subject, 0) >= 0 ? match_start() : kNoMatch;
+    return match_at(re.code, re.jit, subject, 0) >= 0 ? match_start() : kNone;
   }
   for (std::size_t i = 0; i < subject.size(); ++i) {
-    if (!is_separator(subject[i]) || (i > 0 && is_separator(subject[i - 1]))) continue;
+    if (!is_separator(static_cast<unsigned char>(subject[i])) ||
+        (i > 0 && is_separator(static_cast<unsigned char>(subject[i - 1])))) {
+      continue;
+    }
     if (match_at(re.anchored, re.anchored_jit, subject, i) >= 0) return i;
   }
-  return kNoMatch;
+  return kNone;
 }
 
 bool regex_test(std::u16string_view pattern, std::u16string_view text) {
@@ -153,7 +155,7 @@ bool regex_test(std::u16string_view pattern, std::u16string_view text) {
   if (re == nullptr) return false;
   std::string subject;
   append_lower_utf8(subject, text);
-  return regex_find(*re, subject) != kNoMatch;
+  return regex_find(*re, subject) != kNone;
 }
 
 }  // namespace engine

@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/text.hpp"
+
 namespace engine {
 
 struct Regex;  // a compiled pattern, owned by the cache
@@ -21,10 +23,8 @@ struct Regex;  // a compiled pattern, owned by the cache
 // The cached compiled form of pattern, or nullptr if it does not compile.
 const Regex* regex_compile(std::u16string_view pattern);
 
-inline constexpr std::size_t kNoMatch = std::string_view::npos;
-
 // Byte offset where the leftmost match of re begins in subject (UTF-8 that the
-// caller has already lower-cased, see append_lower_utf8), or kNoMatch.
+// caller has already lower-cased, see append_lower_utf8), or kNone.
 std::size_t regex_find(const Regex& re, std::string_view subject);
 
 bool regex_test(std::u16string_view pattern, std::u16string_view text);

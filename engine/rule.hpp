@@ -5,13 +5,17 @@
 // with the code field as the action left it; `mark` ends it with the
 // not-convertible marking; `next` hands the code field on to the next rule. An
 // action that answers `next` leaves the text alone unless it sets `changed`, in
-// which case the later rules (and the marking) see the changed text.
+// which case the later rules see the changed text.
+//
+// Positions in a code field count from 1, as the text primitives do; 0 means
+// "not found".
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "engine/options.hpp"
 #include "engine/text.hpp"
 
 namespace engine {
@@ -20,16 +24,17 @@ enum class Verdict { rewrite, pass_through, mark, next };
 
 struct Code {
   std::u16string text;   // the code field: as typed, as rewritten so far
-  Pos match = 0;         // where the rule's pattern matched, from 1
+  Pos match = 0;         // where the rule's pattern matched
   Pos mnemonic = 0;      // the first character after the separators that begin the match
   bool changed = false;  // set by an action that changed text and answers `next`
+  Options options = {};  // the user's choices
 };
 
 using Action = std::function<Verdict(Code&)>;
 
 struct Rule {
   int number;
-  std::u16string_view pattern;
+  std::u16string pattern;
   Action action;
 };
 

@@ -16,8 +16,4 @@ namespace engine {
 std::span<const Rule> rules_z80_to_8080();
 std::span<const Rule> rules_8080_to_z80();
 
-// Z80 -> 8080: true if rules 1-3 (db, dw, ds) take the code field, whose
-// lower-cased UTF-8 form is given; such a line passes through exactly as typed.
-bool is_data_line_z80(std::string_view lowered);
-
 }  // namespace engine

@@ -2,59 +2,84 @@
 //
 // Patterns are matched against the lower-cased code field; the code field starts
 // with its separators (tabs, commas, spaces), so "^[\t, ]{1,}ld" means "the first
-// word is ld...". Steps search and replace in any case and insert lower case.
+// word is ld...". Before the chain the pipeline has removed the blanks on both
+// sides of every comma outside quotes (not on data lines), so operands stand
+// right after their commas. Steps search and replace in any case and insert
+// lower case.
 //
 // Where our chain departs from the plain rule text, on purpose:
 // - A mnemonic is a whole word: patterns that would end in "[\t, ]{0,}" end in
 //   "([\t, ]|$)", and so do those of rules 31-34 ("subttl" is no "sub").
+// - A register operand is a whole word too: rules 4, 14-17, 22, 23, 26, 29,
+//   38-41 end in "([\t, ]|$)", and rules 68 and 69 take exactly bc, de, hl, af.
+//   No rule drops or splits a name ("ld sp,hl_top" is a 16-bit load).
+// - A memory operand is an operand wholly enclosed in one pair of parentheses
+//   (steps.hpp): rules 5-7, 9, 11, 19-21, 72 and 78 read their operands so,
+//   and "ld hl,(top-bot)/2" is the immediate load it is. The address goes out
+//   as typed inside the parentheses, without the blanks there.
+// - The accumulator may be written out on the one-operand arithmetic and logic
+//   instructions: "sub a,x", "and a,x" ... "cp a,x" read as "sub x" ... "cp x".
 // - Only the instruction's own mnemonic is rewritten (rules 26, 27, 29, 38-41,
-//   43-45, 47, 61, 63 touch the first occurrence, which is the mnemonic); rule 47
-//   and rule 53 are anchored whole words.
-// - Rules 27, 61 and 63 accept any number of separators after the mnemonic.
-// - Rule 63 with no condition decides nothing and leaves "ret" in place.
+//   43-45, 47, 61, 63 touch the mnemonic, not a name that holds its letters).
+// - Rules 27, 61 and 63 read the condition as the first operand and accept any
+//   number of separators after the mnemonic; without a condition, rule 63
+//   decides nothing and leaves "ret" in place.
 // - Rules 71 and 77 accept any run of tabs and spaces after the mnemonic.
-// - Rule 67 turns a restart to one of the eight restart addresses into the 8080
-//   "rst n" (row 89 takes the same with several blanks after "rst").
-// - Rows 84-89 come after the end of the chain, so they only take lines that
+// - Rule 67 takes every restart: a number in any spelling that names one of
+//   the eight restart addresses becomes the 8080 "rst n"; a name or an
+//   expression becomes "rst x/8" or "rst (x)/8"; any other number is marked.
+//   Rule 80 is anchored, like every other rule, so text in a data string is
+//   never taken for an instruction.
+// - Rule 59 rewrites a relative jump as the absolute one when the user asks
+//   for it (Options::jr_as_jump); a target relative to "$" stays marked.
+// - Rule 21 marks a load of a register from memory other than (hl): the 8080
+//   has none ("ld b,(x)" is no immediate load).
+// - Rows 84-90 come after the end of the chain, so they only take lines that
 //   would otherwise be marked for want of a rule: directives both notations
-//   share, defb/defm/defw/defs, halt, and restarts.
+//   share, defb/defm/defw/defs, halt, and the processor switch ".z80".
 #include <array>
 #include <vector>
 
-#include "engine/rules.hpp"
+#include "engine/dialect.hpp"
+#include "engine/pattern_text.hpp"
 #include "engine/regex.hpp"
+#include "engine/rules.hpp"
 #include "engine/steps.hpp"
 
 namespace engine {
 namespace {
 
-constexpr std::u16string_view kDb = uR"(^[\t, ]{1,}db[\t, ]{1,})";
-constexpr std::u16string_view kDw = uR"(^[\t, ]{1,}dw[\t, ]{1,})";
-constexpr std::u16string_view kDs = uR"(^[\t, ]{1,}ds[\t, ]{1,})";
-
-// Everything in front of the first occurrence of mnemonic: the leading separators.
-std::u16string lead_in(const std::u16string& code, std::u16string_view mnemonic) {
-  return mid_text(code, 1, find_text(code, mnemonic, 1, kAnyCase) - 1);
+bool is_register_letter(std::u16string_view word, bool with_m) {
+  return word.size() == 1 && (std::u16string_view(u"ABCDEHLabcdehl").find(word[0]) != std::u16string_view::npos ||
+                              (with_m && (word[0] == u'M' || word[0] == u'm')));
 }
 
-// Rules 5, 6, 19, 20: lead-in of "ld", the new mnemonic and one space, and the
-// address between `open` and `close` as typed. What follows the address is dropped.
-Action direct_address(std::u16string_view open, std::u16string_view close,
-                      std::u16string_view mnemonic) {
+// "op a,x" -> "op x": a written-out accumulator before the only real operand goes.
+void drop_accumulator(Code& code) {
+  const Operands ops = operands(code);
+  if (ops.count == 2 && operand_is(code, ops, 0, u"a")) replace_span(code, {ops.at[0].start, ops.at[1].start}, u"");
+}
+
+// Rules 5, 6, 19, 20: a load between a register and a direct address: the
+// lead-in of "ld", the new mnemonic and one space, and the address. The memory
+// operand (0 or 1) must be wholly enclosed and hold no register; the other
+// operand must be `reg` exactly. Anything else goes on down the chain.
+Action direct_address(int memory, std::u16string_view reg, std::u16string_view mnemonic) {
   return [=](Code& code) {
-    const Pos a = find_text(code.text, open, 1, kAnyCase) + static_cast<Pos>(open.size());
-    const Pos b = find_text(code.text, close, a, kAnyCase);
-    code.text = lead_in(code.text, u"ld") + std::u16string(mnemonic) + u" " + mid_text(code.text, a, b - a);
+    const Operands ops = operands(code);
+    if (ops.count != 2 || !operand_is(code, ops, 1 - memory, reg)) return Verdict::next;
+    const Span address = enclosed(code, ops.at[memory]);
+    if (address.size() <= 0 || is_register(Notation::z80, text_of(code, address))) return Verdict::next;
+    code.text = lead_in(code.text, u"ld") + std::u16string(mnemonic) + u" " + std::u16string(text_of(code, address));
     return Verdict::rewrite;
   };
 }
 
-// Same as direct_address, for code fields that do not hold "(hl)".
-Action direct_address_not_hl(std::u16string_view open, std::u16string_view close,
-                             std::u16string_view mnemonic) {
-  return [address = direct_address(open, close, mnemonic)](Code& code) {
-    return contains(code.text, u"(hl)") ? Verdict::next : address(code);
-  };
+// Rules 7, 9, 11: a 16-bit register the 8080 cannot load from memory; with an
+// expression that only starts with "(", the immediate load of the next rule.
+Verdict mark_memory_load(Code& code) {
+  const Operands ops = operands(code);
+  return ops.count == 2 && enclosed(code, ops.at[1]).size() > 0 ? Verdict::mark : Verdict::next;
 }
 
 // The source operand of an 8-bit load: what follows the first comma, upper-cased,
@@ -65,15 +90,16 @@ std::u16string load_operand(const std::u16string& code) {
   return operand;
 }
 
-bool is_register_letter(std::u16string_view word, bool with_m) {
-  return word.size() == 1 && (std::u16string_view(u"ABCDEHL").find(word[0]) != std::u16string_view::npos ||
-                              (with_m && word[0] == u'M'));
+bool source_in_memory(const Code& code) {
+  const Operands ops = operands(code);
+  return ops.count == 2 && enclosed(code, ops.at[1]).size() > 0;
 }
 
 // Rule 18, a store through (hl): "mov m,r" for a register, "mvi m,..." otherwise.
 Verdict store_through_hl(Code& code) {
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}\(hl\),[a|b|c|d|e|h|l|])");
   if (!matches(second, code.text)) return Verdict::next;
+  if (source_in_memory(code)) return Verdict::mark;
   code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
   const bool reg = is_register_letter(load_operand(code.text), false);
   code.text = replace_text(code.text, u"ld", reg ? u"mov" : u"mvi", kAnyCase, 1, 1);
@@ -81,7 +107,7 @@ Verdict store_through_hl(Code& code) {
 }
 
 // Rule 21, the general 8-bit load. Its "(hl)" -> "m" stays for the later rules
-// and the marking even when the second test fails.
+// even when the second test fails.
 Verdict general_load(Code& code) {
   code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
   code.changed = true;
@@ -92,55 +118,54 @@ Verdict general_load(Code& code) {
     code.text = replace_text(code.text, u"ld", u"mov", kAnyCase, 1, 1);
     return Verdict::rewrite;
   }
-  if (operand == u"R" || operand == u"I") return Verdict::mark;
+  if (operand == u"R" || operand == u"I" || source_in_memory(code)) return Verdict::mark;
   code.text = replace_text(code.text, u"ld", u"mvi", kAnyCase, 1, 1);
   return Verdict::rewrite;
 }
 
-struct Condition {
-  std::u16string_view z80, i8080;
-};
-
-// The first condition of the table that the text holds, in table order (so "nz"
-// is tried before "z", "po" and "pe" before "p"), or nullptr.
-const Condition* first_condition(std::u16string_view text, std::span<const Condition> table) {
-  for (const auto& c : table) {
-    if (contains(text, c.z80)) return &c;
-  }
-  return nullptr;
-}
-
-// Rule 27: "jp cc,target" -> "jcc target". Without a condition, rule 28 decides.
-Verdict conditional_jump(Code& code) {
-  static constexpr Condition kJumps[] = {{u"nz,", u"jnz "}, {u"z,", u"jz "}, {u"nc,", u"jnc "},
-      {u"c,", u"jc "}, {u"po,", u"jpo "}, {u"pe,", u"jpe "}, {u"p,", u"jp "}, {u"m,", u"jm "}};
-  const Condition* c = first_condition(code.text, kJumps);
-  if (c == nullptr) return Verdict::next;
-  code.text = replace_text(code.text, u"jp", u"", kAnyCase, 1, 1);
-  code.text = replace_text(code.text, c->z80, c->i8080, kAnyCase, 1, 1);
+// Rules 27 and 61 (and 59 on request): "jp cc,x" -> "jcc x". The mnemonic goes,
+// the separators after it stay, and "cc," becomes the 8080 mnemonic and one
+// space. `prefix` is the 8080 mnemonic's first letter. Without a condition as
+// the first operand the rule decides nothing.
+Verdict conditional(Code& code, std::u16string_view mnemonic, std::u16string_view prefix,
+                    std::span<const std::u16string_view> conditions) {
+  const Operands ops = operands(code);
+  if (ops.count < 2 || !is_one_of(text_of(code, ops.at[0]), conditions)) return Verdict::next;
+  const std::u16string condition = lower_text(text_of(code, ops.at[0]));
+  replace_span(code, {ops.at[0].start, ops.at[1].start}, std::u16string(prefix) + condition + u" ");
+  code.text.erase(static_cast<std::size_t>(code.mnemonic) - 1, mnemonic.size());
   return Verdict::rewrite;
 }
 
-// Rule 61: "call cc,target" -> "ccc target". Without a condition, rule 62 decides.
-Verdict conditional_call(Code& code) {
-  static constexpr Condition kCalls[] = {{u"nz,", u"cnz "}, {u"z,", u"cz "}, {u"nc,", u"cnc "},
-      {u"c,", u"cc "}, {u"po,", u"cpo "}, {u"pe,", u"cpe "}, {u"p,", u"cp "}, {u"m,", u"cm "}};
-  const Condition* c = first_condition(code.text, kCalls);
-  if (c == nullptr) return Verdict::next;
-  code.text = replace_text(code.text, c->z80, c->i8080, kAnyCase);
-  code.text = replace_text(code.text, u"call", u"", kAnyCase, 1, 1);
-  return Verdict::rewrite;
-}
+constexpr std::u16string_view kConditions[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
+constexpr std::u16string_view kRelativeConditions[] = {u"nz", u"z", u"nc", u"c"};
+
+Verdict conditional_jump(Code& code) { return conditional(code, u"jp", u"j", kConditions); }
+Verdict conditional_call(Code& code) { return conditional(code, u"call", u"c", kConditions); }
 
 // Rule 63: "ret cc" -> "rcc". Without a condition the code field goes on as it was.
 Verdict conditional_return(Code& code) {
-  static constexpr Condition kReturns[] = {{u"nz", u"rnz"}, {u"z", u"rz"}, {u"nc", u"rnc"},
-      {u"c", u"rc"}, {u"po", u"rpo"}, {u"pe", u"rpe"}, {u"p", u"rp"}, {u"m", u"rm"}};
-  const std::u16string rest = replace_text(code.text, u"ret", u"", kAnyCase, 1, 1);
-  const Condition* c = first_condition(rest, kReturns);
-  if (c == nullptr) return Verdict::next;
-  code.text = replace_text(rest, c->z80, c->i8080, kAnyCase);
+  const Operands ops = operands(code);
+  if (ops.count != 1 || !is_condition(text_of(code, ops.at[0]))) return Verdict::next;
+  const std::u16string condition = lower_text(text_of(code, ops.at[0]));
+  replace_span(code, ops.at[0], u"r" + condition);
+  code.text.erase(static_cast<std::size_t>(code.mnemonic) - 1, 3);
   return Verdict::rewrite;
+}
+
+// Rule 59: a relative jump is marked, or, on request, written as the absolute
+// jump it stands for. A target relative to "$" would move by the longer jump.
+Verdict relative_jump(Code& code) {
+  if (!code.options.jr_as_jump) return Verdict::mark;
+  const Operands ops = operands(code);
+  if (ops.count == 0 || ops.count > 2 || text_of(code, ops.at[ops.count - 1]).find(u'$') != std::u16string_view::npos) {
+    return Verdict::mark;
+  }
+  if (ops.count == 1) {
+    code.text.replace(static_cast<std::size_t>(code.mnemonic) - 1, 2, u"jmp");
+    return Verdict::rewrite;
+  }
+  return conditional(code, u"jr", u"j", kRelativeConditions) == Verdict::rewrite ? Verdict::rewrite : Verdict::mark;
 }
 
 // The operand word of the register operand test: the text from the first
@@ -161,12 +186,11 @@ bool has_register_operand(const std::u16string& code, std::u16string_view mnemon
   return is_register_letter(rest, true);
 }
 
-// Rules 31-34: "op a,r" -> "op r", "op a,n" -> "opi n"; sub keeps a written "a,".
-Action arithmetic(std::u16string mnemonic, std::u16string immediate, std::u16string reg = {},
-                  bool drop_accumulator = true) {
+// Rules 31-34: "op a,r" -> "op r", "op a,n" -> "opi n".
+Action arithmetic(std::u16string mnemonic, std::u16string immediate, std::u16string reg = {}) {
   return [=](Code& code) {
+    drop_accumulator(code);
     if (contains(code.text, u"(hl)")) code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
-    if (drop_accumulator && contains(code.text, u"a,")) code.text = replace_text(code.text, u"a,", u"", kAnyCase);
     if (!has_register_operand(code.text, mnemonic, Operand::word)) {
       code.text = replace_text(code.text, mnemonic, immediate, kAnyCase, 1, 1);
     } else if (!reg.empty()) {
@@ -179,6 +203,7 @@ Action arithmetic(std::u16string mnemonic, std::u16string immediate, std::u16str
 // Rules 51-53 and 58: logic and compare, register or immediate mnemonic.
 Action logic(std::u16string mnemonic, Operand variant, std::u16string reg, std::u16string immediate) {
   return [=](Code& code) {
+    drop_accumulator(code);
     code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
     const bool is_reg = has_register_operand(code.text, mnemonic, variant);
     code.text = replace_text(code.text, mnemonic, is_reg ? reg : immediate, kAnyCase, 1, 1);
@@ -188,11 +213,11 @@ Action logic(std::u16string mnemonic, Operand variant, std::u16string reg, std::
 
 // Rule 47: the rotate of the accumulator at the start of the code field.
 Verdict rotate_accumulator(Code& code) {
-  static constexpr std::array<Condition, 4> kRotates = {
+  static constexpr std::array<std::pair<std::u16string_view, std::u16string_view>, 4> kRotates = {
       {{u"rlca", u"rlc"}, {u"rrca", u"rrc"}, {u"rla", u"ral"}, {u"rra", u"rar"}}};
-  for (const auto& r : kRotates) {
-    if (find_text(code.text, r.z80, code.mnemonic, kAnyCase) == code.mnemonic) {
-      code.text = replace_text(code.text, r.z80, r.i8080, kAnyCase, code.mnemonic, 1);
+  for (const auto& [z80, i8080] : kRotates) {
+    if (find_text(code.text, z80, code.mnemonic, kAnyCase) == code.mnemonic) {
+      code.text = replace_text(code.text, z80, i8080, kAnyCase, code.mnemonic, 1);
       return Verdict::rewrite;
     }
   }
@@ -208,115 +233,136 @@ Step pair_letters() {
   };
 }
 
-// The restart number of a Z80 restart address: 0, 8, 10h ... 38h (any case,
-// leading zeros allowed) or 16 ... 56 in decimal. -1 for anything else.
-int restart_number(std::u16string_view operand) {
-  const bool hex = !operand.empty() && (operand.back() == u'h' || operand.back() == u'H');
-  if (hex) operand.remove_suffix(1);
-  if (operand.empty()) return -1;
-  int value = 0;
-  for (char16_t c : operand) {
-    int digit = -1;
-    if (c >= u'0' && c <= u'9') digit = c - u'0';
-    if (hex && c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-    if (hex && c >= u'A' && c <= u'F') digit = c - u'A' + 10;
-    if (digit < 0) return -1;
-    value = value * (hex ? 16 : 10) + digit;
-    if (value > 56) return -1;
+// Rules 68 and 69: the operand is a register pair of both processors.
+Verdict stack_pair(Code& code) {
+  // The 8080's own names ("push b") are already what the 8080 wants.
+  static constexpr std::pair<std::u16string_view, std::u16string_view> kPairs[] = {
+      {u"bc", u"b"}, {u"de", u"d"}, {u"hl", u"h"}, {u"af", u"psw"},
+      {u"b", u"b"},  {u"d", u"d"},  {u"h", u"h"},  {u"psw", u"psw"}};
+  const Operands ops = operands(code);
+  for (const auto& [z80, i8080] : kPairs) {
+    if (ops.count == 1 && operand_is(code, ops, 0, z80)) {
+      if (z80 != i8080) replace_span(code, ops.at[0], i8080);
+      return Verdict::rewrite;
+    }
   }
-  return value % 8 == 0 ? value / 8 : -1;
+  return Verdict::next;
 }
 
-// Rule 67 and row 89: "rst 38h" -> "rst 7" when the code field is just the
-// restart, with blanks after the mnemonic; every other restart is marked.
+// Rules 72 and 78: "in a,(p)" -> "in p", "out (p),a" -> "out p". The port
+// operand must be wholly enclosed; the other must be the accumulator.
+Action port(int port_operand) {
+  return [=](Code& code) {
+    const Operands ops = operands(code);
+    if (ops.count != 2 || !operand_is(code, ops, 1 - port_operand, u"a")) return Verdict::next;
+    const Span inside = enclosed(code, ops.at[port_operand]);
+    if (inside.size() <= 0) return Verdict::next;
+    const std::u16string address(text_of(code, inside));
+    replace_span(code, {ops.at[0].start, ops.at[1].end}, address);
+    return Verdict::rewrite;
+  };
+}
+
+// Rule 67: "rst 38h" -> "rst 7" for the eight restart addresses in any number
+// spelling; a name or an expression is divided by 8, which is exact because
+// both assemblers accept only the eight addresses. Any other number is marked.
 Verdict restart(Code& code) {
-  const std::u16string& t = code.text;
-  std::size_t i = t.find_first_not_of(u"\t, ");
-  if (i == std::u16string::npos || find_text(t, u"rst", static_cast<Pos>(i) + 1, kAnyCase) != static_cast<Pos>(i) + 1) {
-    return Verdict::mark;
+  const Operands ops = operands(code);
+  if (ops.count != 1 || ops.at[0].size() <= 0) return Verdict::mark;
+  const std::u16string_view operand = text_of(code, ops.at[0]);
+  if (const auto value = parse_number(operand)) {
+    if (*value > 56 || *value % 8 != 0) return Verdict::mark;
+    replace_span(code, ops.at[0], std::u16string(1, static_cast<char16_t>(u'0' + *value / 8)));
+    return Verdict::rewrite;
   }
-  i += 3;
-  const std::size_t start = t.find_first_not_of(u"\t ", i);
-  if (start == i || start == std::u16string::npos) return Verdict::mark;
-  const std::size_t end = t.find_last_not_of(u"\t ") + 1;
-  const int n = restart_number(std::u16string_view(t).substr(start, end - start));
-  if (n < 0) return Verdict::mark;
-  code.text.replace(start, end - start, 1, static_cast<char16_t>(u'0' + n));
+  // Arithmetic only on an operand that holds a name: "rst 38h+1" is no restart.
+  if (!holds_name(operand)) return Verdict::mark;
+  bool name = true;
+  for (char16_t c : operand) name = name && is_name_char(c);
+  const std::u16string quotient =
+      name ? std::u16string(operand) + u"/8" : u"(" + std::u16string(operand) + u")/8";
+  replace_span(code, ops.at[0], quotient);
   return Verdict::rewrite;
+}
+
+// Row 84: the directives both notations share, as one alternation.
+std::u16string shared_directive_pattern() {
+  std::u16string words;
+  for (const std::u16string_view w : shared_directives()) {
+    if (!words.empty()) words += u'|';
+    words += w;
+  }
+  return std::u16string(kLeadingSeparators) + u"(" + words + u")" + std::u16string(kWordEnd);
 }
 
 }  // namespace
 
-bool is_data_line_z80(std::string_view lowered) {
-  static const Regex* const data[] = {regex_compile(kDb), regex_compile(kDw), regex_compile(kDs)};
-  for (const Regex* re : data) {
-    if (re != nullptr && regex_find(*re, lowered) != kNoMatch) return true;
-  }
-  return false;
-}
-
 std::span<const Rule> rules_z80_to_8080() {
   static const std::vector<Rule> rules = {
       // Data directives
-      {1, kDb, pass_through()},
-      {2, kDw, pass_through()},
-      {3, kDs, pass_through()},
+      {1, uR"(^[\t, ]{1,}db[\t, ]{1,})", pass_through()},
+      {2, uR"(^[\t, ]{1,}dw[\t, ]{1,})", pass_through()},
+      {3, uR"(^[\t, ]{1,}ds[\t, ]{1,})", pass_through()},
       // 16-bit loads
-      {4, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,hl)",
+      {4, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,hl([\t, ]|$))",
        [](Code& c) { c.text = lead_in(c.text, u"ld") + u"sphl"; return Verdict::rewrite; }},
-      {5, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(.*?\),hl)", direct_address(u"(", u"),hl", u"shld")},
-      {6, uR"(^[\t, ]{1,}ld[\t, ]{1,}hl,\(.*?\))", direct_address(u"hl,(", u")", u"lhld")},
-      {7, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,\()", mark()},
+      {5, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(.*?\),hl)", direct_address(0, u"hl", u"shld")},
+      {6, uR"(^[\t, ]{1,}ld[\t, ]{1,}hl,\(.*?\))", direct_address(1, u"hl", u"lhld")},
+      {7, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,\()", mark_memory_load},
       {8, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,)", rewrite(replace_first(u"ld", u"lxi"))},
-      {9, uR"(^[\t, ]{1,}ld[\t, ]{1,}bc,\()", mark()},
+      {9, uR"(^[\t, ]{1,}ld[\t, ]{1,}bc,\()", mark_memory_load},
       {10, uR"(^[\t, ]{1,}ld[\t, ]{1,}bc,)", rewrite(replace_first(u"ld", u"lxi"), replace_first(u"bc", u"b"))},
-      {11, uR"(^[\t, ]{1,}ld[\t, ]{1,}de,\()", mark()},
+      {11, uR"(^[\t, ]{1,}ld[\t, ]{1,}de,\()", mark_memory_load},
       {12, uR"(^[\t, ]{1,}ld[\t, ]{1,}de,)", rewrite(replace_first(u"ld", u"lxi"), replace_first(u"de", u"d"))},
       {13, uR"(^[\t, ]{1,}ld[\t, ]{1,}hl,)", rewrite(replace_first(u"ld", u"lxi"), replace_first(u"hl", u"h"))},
       // Loads through (bc), (de), (hl) and direct addresses
-      {14, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(bc\),a)", rewrite(replace_first(u"ld", u"stax"), replace_first(u"(bc),a", u"b"))},
-      {15, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(de\),a)", rewrite(replace_first(u"ld", u"stax"), replace_first(u"(de),a", u"d"))},
-      {16, uR"(^[\t, ]{1,}ld[\t, ]{1,}a\,[\t, ]{0,}\(bc\))",
+      {14, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(bc\),a([\t, ]|$))",
+       rewrite(replace_first(u"ld", u"stax"), replace_first(u"(bc),a", u"b"))},
+      {15, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(de\),a([\t, ]|$))",
+       rewrite(replace_first(u"ld", u"stax"), replace_first(u"(de),a", u"d"))},
+      {16, uR"(^[\t, ]{1,}ld[\t, ]{1,}a\,[\t, ]{0,}\(bc\)([\t, ]|$))",
        rewrite(replace_first(u"ld", u"ldax"), replace_first(u"a,", u""), replace_first(u"(bc)", u"b"))},
-      {17, uR"(^[\t, ]{1,}ld[\t, ]{1,}a\,[\t, ]{0,}\(de\))",
+      {17, uR"(^[\t, ]{1,}ld[\t, ]{1,}a\,[\t, ]{0,}\(de\)([\t, ]|$))",
        rewrite(replace_first(u"ld", u"ldax"), replace_first(u"a,", u""), replace_first(u"(de)", u"d"))},
       {18, uR"(^[\t, ]{1,}ld[\t, ]{1,})", store_through_hl},
-      {19, uR"(^[\t, ]{1,}ld[\t, ]{1,}a,\(.*?\))", direct_address_not_hl(u"a,(", u")", u"lda")},
-      {20, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(.*?\),a)", direct_address_not_hl(u"(", u"),a", u"sta")},
+      {19, uR"(^[\t, ]{1,}ld[\t, ]{1,}a,\(.*?\))", direct_address(1, u"a", u"lda")},
+      {20, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(.*?\),a)", direct_address(0, u"a", u"sta")},
       {21, uR"(^[\t, ]{1,}ld[\t, ]{1,})", general_load},
       // Exchanges
-      {22, uR"(^[\t, ]{1,}ex[\t, ]{1,}de,hl)",
+      {22, uR"(^[\t, ]{1,}ex[\t, ]{1,}de,hl([\t, ]|$))",
        [](Code& c) {
          c.text = lead_in(c.text, u"ex") + u"xchg" + tail_text(c.text, find_text(c.text, u"hl", 1, kAnyCase) + 2);
          return Verdict::rewrite;
        }},
-      {23, uR"(^[\t, ]{1,}ex[\t, ]{1,}\(sp\),hl)",
+      {23, uR"(^[\t, ]{1,}ex[\t, ]{1,}\(sp\),hl([\t, ]|$))",
        [](Code& c) { c.text = lead_in(c.text, u"ex") + u"xthl"; return Verdict::rewrite; }},
       {24, uR"(^[\t, ]{1,}ex[\t, ]{1,}af,af')", mark()},
       {25, uR"(^[\t, ]{1,}exx([\t, ]|$))", mark()},
       // Absolute jumps
-      {26, uR"(^[\t, ]{1,}jp[\t, ]{1,}\(hl\))", rewrite(replace_first(u"jp", u"pchl"), replace_every(u"(hl)", u""))},
+      {26, uR"(^[\t, ]{1,}jp[\t, ]{1,}\(hl\)([\t, ]|$))",
+       rewrite(replace_first(u"jp", u"pchl"), replace_every(u"(hl)", u""))},
       {27, uR"(^[\t, ]{1,}jp[\t, ]{1,}[nz|z|nc|c|po|pe|p|m])", conditional_jump},
       {28, uR"(^[\t, ]{1,}jp[\t, ]{1,})", rewrite(replace_first(u"jp", u"jmp"))},
       // 16-bit and 8-bit arithmetic
-      {29, uR"(^[\t, ]{1,}add[\t, ]{1,}hl,(bc|de|hl|sp))",
+      {29, uR"(^[\t, ]{1,}add[\t, ]{1,}hl,(bc|de|hl|sp)([\t, ]|$))",
        rewrite(replace_first(u"add", u"dad"), replace_every(u"hl,", u""), pair_letters())},
       {30, uR"(^[\t, ]{1,}(adc|sbc)[\t, ]{1,}hl,(bc|de|hl|sp))", mark()},
       {31, uR"(^[\t, ]{1,}adc([\t, ]|$))", arithmetic(u"adc", u"aci")},
       {32, uR"(^[\t, ]{1,}add([\t, ]|$))", arithmetic(u"add", u"adi")},
-      {33, uR"(^[\t, ]{1,}sub([\t, ]|$))", arithmetic(u"sub", u"sui", {}, false)},
+      {33, uR"(^[\t, ]{1,}sub([\t, ]|$))", arithmetic(u"sub", u"sui")},
       {34, uR"(^[\t, ]{1,}sbc([\t, ]|$))", arithmetic(u"sbc", u"sbi", u"sbb")},
       // Control, increments and decrements
       {35, uR"(^[\t, ]{1,}di([\t, ]|$))", pass_through()},
       {36, uR"(^[\t, ]{1,}ei([\t, ]|$))", pass_through()},
       {37, uR"(^[\t, ]{1,}nop([\t, ]|$))", pass_through()},
-      {38, uR"(^[\t, ]{1,}inc[\t, ]{1,}(bc|de|hl|sp))",
+      // replace_every(u"sp", u"sp") writes "sp" in lower case, as the 8080 mnemonics are.
+      {38, uR"(^[\t, ]{1,}inc[\t, ]{1,}(bc|de|hl|sp)([\t, ]|$))",
        rewrite(replace_first(u"inc", u"inx"), pair_letters(), replace_every(u"sp", u"sp"))},
-      {39, uR"(^[\t, ]{1,}dec[\t, ]{1,}(bc|de|hl|sp))",
+      {39, uR"(^[\t, ]{1,}dec[\t, ]{1,}(bc|de|hl|sp)([\t, ]|$))",
        rewrite(replace_first(u"dec", u"dcx"), pair_letters(), replace_every(u"sp", u"sp"))},
-      {40, uR"(^[\t, ]{1,}inc[\t, ]{1,}(a|b|c|d|e|h|l|\(hl\)))",
+      {40, uR"(^[\t, ]{1,}inc[\t, ]{1,}(a|b|c|d|e|h|l|\(hl\))([\t, ]|$))",
        rewrite(replace_first(u"inc", u"inr"), replace_every(u"(hl)", u"m"))},
-      {41, uR"(^[\t, ]{1,}dec[\t, ]{1,}(a|b|c|d|e|h|l|\(hl\)))",
+      {41, uR"(^[\t, ]{1,}dec[\t, ]{1,}(a|b|c|d|e|h|l|\(hl\))([\t, ]|$))",
        rewrite(replace_first(u"dec", u"dcr"), replace_every(u"(hl)", u"m"))},
       // Accumulator and flags
       {42, uR"(^[\t, ]{1,}daa([\t, ]|$))", pass_through()},
@@ -339,7 +385,7 @@ std::span<const Rule> rules_z80_to_8080() {
       {57, uR"(^[\t, ]{1,}cpdr([\t, ]|$))", mark()},
       {58, uR"(^[\t, ]{1,}cp[\t, ]{1,})", logic(u"cp", Operand::whole, u"cmp", u"cpi")},
       // Relative jumps
-      {59, uR"(^[\t, ]{1,}jr[\t, ]{1,})", mark()},
+      {59, uR"(^[\t, ]{1,}jr[\t, ]{1,})", relative_jump},
       {60, uR"(^[\t, ]{1,}djnz[\t, ]{1,})", mark()},
       // Calls, returns and restarts
       {61, uR"(^[\t, ]{1,}call[\t, ]{1,}[nz|z|nc|c|po|pe|p|m])", conditional_call},
@@ -348,36 +394,33 @@ std::span<const Rule> rules_z80_to_8080() {
       {64, uR"(^[\t, ]{1,}reti([\t, ]|$))", mark()},
       {65, uR"(^[\t, ]{1,}retn([\t, ]|$))", mark()},
       {66, uR"(^[\t, ]{1,}ret([\t, ]|$))", pass_through()},
-      {67, uR"(rst[\t, ]{1}[0-9a-fA-F]+h*)", restart},
+      {67, uR"(^[\t, ]{1,}rst([\t, ]|$))", restart},
       // Stack
-      {68, uR"(^[\t, ]{1,}push[\t, ]{1,}[bc|de|hl|af])",
-       rewrite(pair_letters(), replace_every(u"af", u"psw"))},
-      {69, uR"(^[\t, ]{1,}pop[\t, ]{1,}[bc|de|hl|af])",
-       rewrite(pair_letters(), replace_every(u"af", u"psw"))},
+      {68, uR"(^[\t, ]{1,}push[\t, ]{1,}[bc|de|hl|af])", stack_pair},
+      {69, uR"(^[\t, ]{1,}pop[\t, ]{1,}[bc|de|hl|af])", stack_pair},
       // Ports
       {70, uR"(^[\t, ]{1,}in[id]r*)", mark()},
       {71, uR"(^[\t, ]{1,}in[\t ]{1,}(a|b|c|d|e|h|l)\x2C\(c\))", mark()},
-      {72, uR"(^[\t, ]{1,}in[\t, ]{0,}a\,\()", rewrite(replace_every(u"a,(", u""), replace_every(u")", u""))},
+      {72, uR"(^[\t, ]{1,}in[\t, ]{0,}a\,\()", port(1)},
       {73, uR"(^[\t, ]{1,}outi([\t, ]|$))", mark()},
       {74, uR"(^[\t, ]{1,}otir([\t, ]|$))", mark()},
       {75, uR"(^[\t, ]{1,}outd([\t, ]|$))", mark()},
       {76, uR"(^[\t, ]{1,}otdr([\t, ]|$))", mark()},
       {77, uR"(^[\t, ]{1,}out[\t ]{1,}\(c\)\x2C(a|b|c|d|e|h|l))", mark()},
-      {78, uR"(^[\t, ]{1,}out[\t, ]{1,}\(.*?\)\,a)", rewrite(replace_every(u"),a", u""), replace_every(u"(", u""))},
+      {78, uR"(^[\t, ]{1,}out[\t, ]{1,}\(.*?\)\,a)", port(0)},
       // Block transfers, bits and shifts
       {79, uR"(^[\t, ]{1,}ld[id]r*)", mark()},
-      {80, uR"((bit|set|res) [0-7]\x2C(a|b|c|d|e|h|l|\(hl\)))", mark()},
+      {80, uR"(^[\t, ]{1,}(bit|set|res) [0-7]\x2C(a|b|c|d|e|h|l|\(hl\)))", mark()},
       {81, uR"(^[\t, ]{1,}sla([\t, ]|$))", mark()},
       {82, uR"(^[\t, ]{1,}sra([\t, ]|$))", mark()},
       {83, uR"(^[\t, ]{1,}srl([\t, ]|$))", mark()},
       // After the end of the chain: what would otherwise be marked for want of a rule
-      {84, uR"(^[\t, ]{1,}(org|end|equ|defl|if|ifdef|ifndef|else|endif|cond|endc|macro|endm|rept|irp|irpc|exitm|local|public|extrn|ext|global|entry|name|title|subttl|page|eject|list|nolist|include|maclib|aseg|cseg|dseg|\.z80|\.8080|\.phase|\.dephase)([\t, ]|$))",
-       pass_through()},
+      {84, shared_directive_pattern(), pass_through()},
       {85, uR"(^[\t, ]{1,}(defb|defm)([\t, ]|$))", [](Code& c) { c.text.replace(c.mnemonic - 1, 4, u"db"); return Verdict::rewrite; }},
-      {86, uR"(^[\t, ]{1,}defw([\t, ]|$))", rewrite(replace_first(u"defw", u"dw"))},
-      {87, uR"(^[\t, ]{1,}defs([\t, ]|$))", rewrite(replace_first(u"defs", u"ds"))},
-      {88, uR"(^[\t, ]{1,}halt([\t, ]|$))", rewrite(replace_first(u"halt", u"hlt"))},
-      {89, uR"(^[\t, ]{1,}rst[\t ]{1,})", restart},
+      {86, uR"(^[\t, ]{1,}defw([\t, ]|$))", rewrite(rename(u"defw", u"dw"))},
+      {87, uR"(^[\t, ]{1,}defs([\t, ]|$))", rewrite(rename(u"defs", u"ds"))},
+      {88, uR"(^[\t, ]{1,}halt([\t, ]|$))", rewrite(rename(u"halt", u"hlt"))},
+      {90, uR"(^[\t, ]{1,}\.z80([\t, ]|$))", rewrite(rename(u".z80", u".8080"))},
   };
   return rules;
 }

@@ -5,58 +5,134 @@
 namespace engine {
 namespace {
 
-bool is_ascii_letter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool is_quote(char16_t c) { return c == u'\'' || c == u'"'; }
 
-bool opens_quote(std::u16string_view text, std::size_t i) {
-  const char16_t c = text[i];
-  if (c == u'"') return true;
-  if (c != u'\'') return false;
-  return !(i >= 2 && lower_char(text[i - 2]) == u'a' && lower_char(text[i - 1]) == u'f');
-}
-
-// Index just past the quoted text that starts at i, or kNone if it is not closed.
-std::size_t quote_end(std::u16string_view text, std::size_t i) {
-  const std::size_t close = text.find(text[i], i + 1);
-  return close == kNone ? kNone : close + 1;
-}
-
-bool is_name_start(char16_t c) {
-  return is_ascii_letter(c) || c == u'_' || c == u'.' || c == u'?' || c == u'@' || c == u'$';
-}
-
-}  // namespace
-
-// The first of the two characters `a` and `b` or a quote at or after i.
-std::size_t find_or_quote(std::u16string_view text, std::size_t i, char16_t a, char16_t b) {
+// The first `wanted` or quote character at or after i, or kNone.
+std::size_t find_or_quote(std::u16string_view text, std::size_t i, char16_t wanted) {
   for (; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == a || c == b || c == u'\'' || c == u'"') return i;
+    if (text[i] == wanted || is_quote(text[i])) return i;
   }
   return kNone;
 }
 
+// Length of the label at the start of an indented code field: blanks, a name
+// and a colon ("::" counts as one). 0 if the code field does not start so.
+std::size_t indented_label_length(std::u16string_view code) {
+  std::size_t i = 0;
+  while (i < code.size() && is_blank(code[i])) ++i;
+  if (i == 0 || i == code.size() || !is_name_start(code[i])) return 0;
+  ++i;
+  while (i < code.size() && is_name_char(code[i])) ++i;
+  if (i == code.size() || code[i] != u':') return 0;
+  ++i;
+  if (i < code.size() && code[i] == u':') ++i;
+  return i;
+}
+
+// The word after the first word of text (both separated by blanks), or empty.
+std::u16string_view second_word(std::u16string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && is_separator(text[i])) ++i;
+  while (i < text.size() && !is_separator(text[i])) ++i;
+  return first_word(text.substr(i));
+}
+
+// True if a comma stands in text outside quotes: "set 3,a" is an instruction.
+bool has_comma(std::u16string_view text) {
+  const std::size_t comma = find_or_quote(text, 0, u',');
+  if (comma == kNone) return false;
+  if (text[comma] == u',') return true;
+  const std::size_t end = opens_quote(text, comma) ? quote_end(text, comma) : comma + 1;
+  return end != kNone && has_comma(text.substr(end));
+}
+
+// The defining word at the start of text (after blanks) defines a name: "set"
+// is the bit instruction in Z80 notation when a comma follows it.
+bool starts_with_defining_word(std::u16string_view text, Notation notation) {
+  const std::u16string_view word = first_word(text);
+  if (!is_defining_word(word)) return false;
+  return !(notation == Notation::z80 && is_word(word, kSetDirective) && has_comma(text));
+}
+
+// A labelled line's code field is a directive when "equ" stands in it as a word
+// (no letter, digit or "_" right before or after it), when its first character
+// that is not a blank is "=", or when it starts with a defining word.
+bool is_labelled_directive(std::u16string_view code, Notation notation) {
+  const auto first = code.find_first_not_of(u"\t ");
+  if (first != kNone && (code[first] == u'=' || code.substr(first).starts_with(u":="))) return true;
+  if (starts_with_defining_word(code, notation)) return true;
+  const auto word_char = [](char16_t c) { return is_ascii_letter(c) || is_digit(c) || c == u'_'; };
+  for (Pos p = find_text(code, u"equ", 1, kAnyCase); p > 0; p = find_text(code, u"equ", p + 1, kAnyCase)) {
+    const auto at = static_cast<std::size_t>(p) - 1;
+    const bool word_before = at > 0 && word_char(code[at - 1]);
+    const bool word_after = at + 3 < code.size() && word_char(code[at + 3]);
+    if (!word_before && !word_after) return true;
+  }
+  return false;
+}
+
+// A word in column 1 that opens a directive rather than naming a label.
+bool is_column1_statement(std::u16string_view text, Notation notation) {
+  std::size_t end = 0;
+  while (end < text.size() && !is_blank(text[end])) ++end;
+  const std::u16string_view word = text.substr(0, end);
+  if (word.find(u':') != std::u16string_view::npos) return false;
+  if (!is_column1_directive(word) && !is_column1_dot_directive(word)) return false;
+  return !starts_with_defining_word(text.substr(end), notation) && !second_word(text).starts_with(u"=");
+}
+
+// Splits code into statements at each "!" and appends them to line.statements.
+void split_statements(std::u16string_view code, bool needs_blank, SourceLine& line) {
+  std::size_t start = 0;
+  for (std::size_t b = next_statement_break(code, 0); b != kNone; b = next_statement_break(code, b + 1)) {
+    line.statements.push_back({code.substr(start, b - start), needs_blank, {}});
+    start = b + 1;
+    needs_blank = start == code.size() || !is_separator(code[start]);
+  }
+  line.statements.push_back({code.substr(start), needs_blank, {}});
+}
+
+// With DRI's reading of comments: the "!" of the comment that starts a
+// statement, or kNone. Each "!" is looked at once.
+std::size_t statement_in_comment(std::u16string_view comment, const LineRules& rules) {
+  for (std::size_t b = next_statement_break(comment, 0); b != kNone;) {
+    const std::size_t next = next_statement_break(comment, b + 1);
+    std::u16string_view candidate = comment.substr(b + 1, (next == kNone ? comment.size() : next) - b - 1);
+    candidate = candidate.substr(0, comment_start(candidate));
+    if (!only_blanks(candidate) && rules.is_statement(candidate)) return b;
+    b = next;
+  }
+  return kNone;
+}
+
+}  // namespace
+
 std::size_t comment_start(std::u16string_view line) {
-  std::size_t i = find_or_quote(line, 0, u';', u';');
+  std::size_t i = find_or_quote(line, 0, u';');
   while (i != kNone) {
     if (line[i] == u';') return i;
     if (opens_quote(line, i)) {
       const std::size_t end = quote_end(line, i);
       if (end == kNone) return line.find(u';', i);
-      i = find_or_quote(line, end, u';', u';');
+      i = find_or_quote(line, end, u';');
     } else {
-      i = find_or_quote(line, i + 1, u';', u';');
+      i = find_or_quote(line, i + 1, u';');
     }
   }
   return kNone;
 }
 
 std::size_t next_statement_break(std::u16string_view code, std::size_t from) {
-  std::size_t i = find_or_quote(code, from, u'!', u'!');
+  std::size_t i = find_or_quote(code, from, u'!');
   while (i != kNone) {
-    if (code[i] == u'!') return i;
+    if (code[i] == u'!') {
+      if (i + 1 >= code.size() || code[i + 1] != u'=') return i;  // "!=" is an operator
+      i = find_or_quote(code, i + 2, u'!');
+      continue;
+    }
+    // An unclosed quote quotes nothing.
     const std::size_t end = opens_quote(code, i) ? quote_end(code, i) : kNone;
-    i = find_or_quote(code, end == kNone ? i + 1 : end, u'!', u'!');
+    i = find_or_quote(code, end == kNone ? i + 1 : end, u'!');
   }
   return kNone;
 }
@@ -68,43 +144,88 @@ bool only_blanks(std::u16string_view text) {
   return true;
 }
 
-LabelSplit split_column1_label(std::u16string_view code) {
-  for (std::size_t k = 1; k + 1 < code.size(); ++k) {
-    const char16_t c = code[k];
-    if (is_blank(c)) {
-      return {std::u16string(code.substr(0, k + 1)), std::u16string(code.substr(k))};
-    }
-    const char16_t next = code[k + 1];
-    if (c == u':' && !is_blank(next) && next != u':') {
-      return {std::u16string(code.substr(0, k + 1)), u" " + std::u16string(code.substr(k + 1))};
-    }
-  }
-  return {std::u16string(code), {}};
-}
-
-std::size_t indented_label_length(std::u16string_view code) {
+std::u16string_view first_word(std::u16string_view statement) {
   std::size_t i = 0;
-  while (i < code.size() && is_blank(code[i])) ++i;
-  if (i == 0 || i == code.size() || !is_name_start(code[i])) return 0;
-  ++i;
-  while (i < code.size() && (is_name_start(code[i]) || is_digit(code[i]))) ++i;
-  if (i == code.size() || code[i] != u':') return 0;
-  ++i;
-  if (i < code.size() && code[i] == u':') ++i;
-  return i;
+  while (i < statement.size() && is_separator(statement[i])) ++i;
+  std::size_t end = i;
+  while (end < statement.size() && !is_separator(statement[end])) ++end;
+  return statement.substr(i, end - i);
 }
 
-bool is_labelled_directive(std::u16string_view code) {
-  const auto first = code.find_first_not_of(u"\t ");
-  if (first != kNone && code[first] == u'=') return true;
-  const auto word_char = [](char16_t c) { return is_ascii_letter(c) || is_digit(c) || c == u'_'; };
-  for (Pos p = find_text(code, u"equ", 1, kAnyCase); p > 0; p = find_text(code, u"equ", p + 1, kAnyCase)) {
-    const auto at = static_cast<std::size_t>(p) - 1;
-    const bool word_before = at > 0 && word_char(code[at - 1]);
-    const bool word_after = at + 3 < code.size() && word_char(code[at + 3]);
-    if (!word_before && !word_after) return true;
+bool is_definition(std::u16string_view statement, Notation notation) {
+  std::size_t i = 0;
+  while (i < statement.size() && is_separator(statement[i])) ++i;
+  const std::size_t name = i;
+  if (i == statement.size() || !is_name_start(statement[i])) return false;
+  while (i < statement.size() && is_name_char(statement[i])) ++i;
+  if (is_vocabulary_word(statement.substr(name, i - name))) return false;
+  const std::size_t after_name = i;
+  while (i < statement.size() && is_blank(statement[i])) ++i;
+  const std::u16string_view rest = statement.substr(i);
+  if (rest.starts_with(u"=") || rest.starts_with(u":=")) return true;
+  return i > after_name && starts_with_defining_word(rest, notation);
+}
+
+void parse_line(std::u16string_view text, const LineRules& rules, SourceLine& line) {
+  line.kind = SourceLine::Kind::code;
+  line.label = line.inner = line.comment = {};
+  line.statements.clear();
+  const std::size_t semicolon = comment_start(text);
+  std::u16string_view code = text.substr(0, semicolon);
+  std::u16string_view comment = semicolon == kNone ? std::u16string_view() : text.substr(semicolon);
+  line.comment = comment;
+  if (only_blanks(code)) {
+    line.kind = SourceLine::Kind::blank;
+    line.statements.push_back({code, false, {}});
+    return;
   }
-  return false;
+
+  bool needs_blank = !is_separator(code.front());
+  if (is_name_start(code.front()) && !is_column1_statement(code, rules.notation)) {
+    std::size_t k = 1;
+    for (; k + 1 < code.size(); ++k) {
+      if (is_blank(code[k])) break;
+      if (code[k] == u':' && !is_blank(code[k + 1]) && code[k + 1] != u':') break;
+    }
+    if (k + 1 >= code.size()) {
+      line.kind = SourceLine::Kind::label_only;
+      line.label = code;
+      line.statements.push_back({{}, false, {}});
+      return;
+    }
+    line.label = code.substr(0, k + 1);
+    needs_blank = !is_blank(code[k]);
+    code = code.substr(needs_blank ? k + 1 : k);
+    if (only_blanks(code) || is_labelled_directive(code, rules.notation)) {
+      line.kind = only_blanks(code) ? SourceLine::Kind::label_only : SourceLine::Kind::directive;
+      line.statements.push_back({code, false, {}});
+      return;
+    }
+  }
+  if (const std::size_t n = indented_label_length(code); n > 0) {
+    line.inner = code.substr(0, n);
+    code = code.substr(n);
+    if (only_blanks(code)) {
+      line.kind = SourceLine::Kind::label_only;
+      line.statements.push_back({code, false, {}});
+      return;
+    }
+    needs_blank = !is_separator(code.front());
+  }
+
+  for (;;) {
+    split_statements(code, needs_blank, line);
+    if (!rules.statements_in_comment) break;
+    const std::size_t found = statement_in_comment(comment, rules);
+    if (found == kNone) break;
+    line.statements.back().comment = comment.substr(0, found);
+    const std::u16string_view rest = comment.substr(found + 1);
+    const std::size_t cut = comment_start(rest);
+    code = rest.substr(0, cut);
+    comment = cut == kNone ? std::u16string_view() : rest.substr(cut);
+    needs_blank = code.empty() || !is_separator(code.front());
+  }
+  line.comment = comment;
 }
 
 }  // namespace engine

@@ -1,50 +1,77 @@
-// The parts of a source line: its comment, its labels, its statements.
+// The parts of a source line: its labels, its statements and its comment.
 //
-// Quoted text is '...' or "...", closed by the same quote later in the text; an
-// apostrophe right after "af" (any case, as in "ex af,af'") opens no quote. A
-// ";" or "!" inside quoted text is part of it.
+// parse_line cuts one line, without translating anything:
+// - The comment starts at the first ";" outside quoted text (from an unclosed
+//   quote on, at the first ";" whatever follows). A line of blanks and a comment
+//   alone is `blank`.
+// - A line that starts with a name character (dialect.hpp) has a label in
+//   column 1. Its scan looks at the second to the next-to-last character: a tab
+//   or space ends the label and also starts the code field (so it stands twice
+//   in the output); a colon glued to the next word ("OPENFCB:XOR") ends the
+//   label after the colon ("::" counts as one). If the scan reaches the end,
+//   the whole text is the label (`label_only`). Exceptions: a word that opens a
+//   directive in column 1 ("MACRO name", "IF x", ".Z80") is no label, unless a
+//   defining word follows it ("list equ 5").
+// - A labelled line whose code field holds "equ" as a word, starts with "=", or
+//   starts with a defining word ("x defl 5"; in Z80 notation "set" only when no
+//   comma follows, as "set 3,a" is the bit instruction) is a `directive`.
+// - An indented label ("\tnext:", "  x::") after that is split off too; blanks
+//   alone after the labels make the line `label_only`.
+// - What is left is cut into DRI statements at every "!" outside quoted text
+//   that is not the "!=" operator. A statement that does not start with a blank
+//   (after a glued colon or a "!") needs one in front for the rules.
+// - With `statements_in_comment` (8080 notation), a "!" inside the comment ends
+//   the comment when `is_statement` says the text after it (up to the next "!")
+//   is a statement: what follows that "!" is read like the rest of a line.
+//
+// Every piece is a view of the line as typed.
 #pragma once
 
-#include <string>
+#include <functional>
 #include <string_view>
 #include <vector>
 
+#include "engine/dialect.hpp"
+
 namespace engine {
 
-inline constexpr std::size_t kNone = std::u16string_view::npos;
+struct Statement {
+  std::u16string_view typed;    // the statement as typed
+  bool needs_blank = false;     // the rules see it with one blank in front
+  std::u16string_view comment;  // a comment that a further statement ends, written after this one
+};
 
-// Where the comment starts: the first ";" outside quoted text. From an unclosed
-// quote on, the first ";" starts the comment, quoted or not. kNone if no comment.
+struct SourceLine {
+  enum class Kind { blank, label_only, directive, code };
+  Kind kind = Kind::code;
+  std::u16string_view label;    // the column-1 label with the blank that ends it
+  std::u16string_view inner;    // an indented label after it
+  std::vector<Statement> statements;  // `code`: one or more; otherwise the text after the labels
+  std::u16string_view comment;  // the comment after the last statement
+};
+
+struct LineRules {
+  Notation notation = Notation::z80;
+  bool statements_in_comment = false;
+  std::function<bool(std::u16string_view)> is_statement;  // only asked with statements_in_comment
+};
+
+// Fills `line` (its vector is reused) with the parts of `text`.
+void parse_line(std::u16string_view text, const LineRules& rules, SourceLine& line);
+
+// Where the comment starts: the first ";" outside quoted text, or kNone.
 std::size_t comment_start(std::u16string_view line);
 
-// The first "!" at or after `from` outside quoted text, or kNone: a break
-// between DRI statements. `from` must not stand inside quoted text. An
-// unclosed quote quotes nothing.
+// The first "!" at or after `from` that separates statements, or kNone.
 std::size_t next_statement_break(std::u16string_view code, std::size_t from);
 
 bool only_blanks(std::u16string_view text);
 
-struct LabelSplit {
-  std::u16string label;
-  std::u16string code;
-};
+// The first word of a statement, after its leading separators.
+std::u16string_view first_word(std::u16string_view statement);
 
-// The label of a line that starts with a letter. The scan looks at the second to
-// the next-to-last character: a tab or space ends the label and also starts the
-// code field (so it is carried twice); a colon glued to the next word
-// ("OPENFCB:XOR") ends the label after the colon ("::" counts as one colon) and
-// the code field is one space and the rest. If the scan reaches the end, the
-// whole text is the label and the code field is empty.
-LabelSplit split_column1_label(std::u16string_view code);
-
-// Length of the label at the start of an indented code field: tabs or spaces, a
-// name (a letter, "_", ".", "?", "@" or "$", then also digits) and a colon ("::"
-// counts as one). 0 if the code field does not start so.
-std::size_t indented_label_length(std::u16string_view code);
-
-// A labelled line's code field is a directive when "equ" stands in it as a word
-// (no letter, digit or "_" right before or after it), or when its first
-// character that is not a blank is "=".
-bool is_labelled_directive(std::u16string_view code);
+// A statement that defines a name: "NAME EQU value", "NAME = value", "NAME
+// DEFL value", "NAME SET value" (Z80: not "SET b,r").
+bool is_definition(std::u16string_view statement, Notation notation);
 
 }  // namespace engine

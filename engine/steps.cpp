@@ -1,8 +1,18 @@
 #include "engine/steps.hpp"
 
+#include "engine/dialect.hpp"
 #include "engine/utf.hpp"
 
 namespace engine {
+namespace {
+
+// Index (from 0) of the first character of `text` at or after i that is not a blank.
+std::size_t skip_blanks(std::u16string_view text, std::size_t i) {
+  while (i < text.size() && is_blank(text[i])) ++i;
+  return i;
+}
+
+}  // namespace
 
 Action pass_through() {
   return [](Code&) { return Verdict::pass_through; };
@@ -24,16 +34,112 @@ Step replace_every(std::u16string old_text, std::u16string new_text) {
   };
 }
 
+Step rename(std::u16string from, std::u16string to) {
+  return [=](Code& code) { code.text = replace_text(code.text, from, to, kAnyCase, code.mnemonic, 1); };
+}
+
 bool matches(const Regex* pattern, std::u16string_view text) {
   if (pattern == nullptr) return false;
   thread_local std::string subject;
   subject.clear();
   append_lower_utf8(subject, text);
-  return regex_find(*pattern, subject) != kNoMatch;
+  return regex_find(*pattern, subject) != kNone;
 }
 
 bool contains(std::u16string_view text, std::u16string_view needle) {
   return find_text(text, needle, 1, kAnyCase) > 0;
+}
+
+Operands operands(const Code& code) {
+  const std::u16string_view t = code.text;
+  Operands ops;
+  std::size_t i = code.mnemonic > 0 ? static_cast<std::size_t>(code.mnemonic) - 1 : 0;
+  while (i < t.size() && !is_separator(t[i])) ++i;  // the mnemonic
+  while (i < t.size() && is_separator(t[i])) ++i;
+  if (i == t.size()) {
+    ops.after = static_cast<Pos>(t.size()) + 1;
+    return ops;
+  }
+  std::size_t start = i;
+  int depth = 0;
+  const auto close = [&](std::size_t end) {
+    std::size_t last = end;
+    while (last > start && is_blank(t[last - 1])) --last;
+    if (ops.count < Operands::kMost) ops.at[ops.count] = {static_cast<Pos>(start) + 1, static_cast<Pos>(last) + 1};
+    ++ops.count;
+    ops.after = static_cast<Pos>(last) + 1;
+  };
+  for (; i < t.size(); ++i) {
+    const char16_t c = t[i];
+    if ((c == u'\'' || c == u'"') && opens_quote(t, i)) {
+      const std::size_t end = quote_end(t, i);
+      if (end == kNone) break;  // an unclosed quote runs to the end
+      i = end - 1;
+    } else if (c == u'(') {
+      ++depth;
+    } else if (c == u')') {
+      if (depth > 0) --depth;
+    } else if (c == u',' && depth == 0) {
+      close(i);
+      start = skip_blanks(t, i + 1);
+      i = start - 1;
+    }
+  }
+  close(t.size());
+  return ops;
+}
+
+std::u16string_view text_of(const Code& code, Span span) {
+  if (span.start < 1 || span.end <= span.start) return {};
+  return std::u16string_view(code.text).substr(static_cast<std::size_t>(span.start) - 1,
+                                               static_cast<std::size_t>(span.size()));
+}
+
+bool operand_is(const Code& code, const Operands& ops, int i, std::u16string_view word) {
+  return i < ops.count && i < Operands::kMost && is_word(text_of(code, ops.at[i]), word);
+}
+
+Span enclosed(const Code& code, Span operand) {
+  const std::u16string_view t = text_of(code, operand);
+  if (t.size() < 2 || t.front() != u'(' || t.back() != u')') return {};
+  int depth = 0;
+  for (std::size_t i = 0; i < t.size(); ++i) {
+    if ((t[i] == u'\'' || t[i] == u'"') && opens_quote(t, i)) {
+      const std::size_t end = quote_end(t, i);
+      if (end == kNone) return {};
+      i = end - 1;
+    } else if (t[i] == u'(') {
+      ++depth;
+    } else if (t[i] == u')' && --depth == 0 && i + 1 != t.size()) {
+      return {};  // the first pair closes before the operand ends
+    }
+  }
+  std::size_t first = 1, last = t.size() - 1;
+  while (first < last && is_blank(t[first])) ++first;
+  while (last > first && is_blank(t[last - 1])) --last;
+  return {operand.start + static_cast<Pos>(first), operand.start + static_cast<Pos>(last)};
+}
+
+void replace_span(Code& code, Span span, std::u16string_view text) {
+  code.text.replace(static_cast<std::size_t>(span.start) - 1, static_cast<std::size_t>(span.size()), text);
+}
+
+bool inside_quotes(const Code& code, Pos p) {
+  const std::u16string_view t = code.text;
+  const std::size_t target = static_cast<std::size_t>(p) - 1;
+  for (std::size_t i = 0; i < t.size() && i < target; ++i) {
+    if ((t[i] == u'\'' || t[i] == u'"') && opens_quote(t, i)) {
+      const std::size_t end = quote_end(t, i);
+      if (end == kNone) return false;  // an unclosed quote quotes nothing
+      if (target < end) return true;
+      i = end - 1;
+    }
+  }
+  return false;
+}
+
+std::u16string lead_in(const std::u16string& code, std::u16string_view mnemonic) {
+  return mid_text(code, 1, find_text(code, mnemonic, 1, kAnyCase) - 1);
 }
 
 }  // namespace engine

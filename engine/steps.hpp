@@ -2,9 +2,17 @@
 //
 // Searches and replacements ignore case (A-Z equals a-z); inserted texts go in
 // exactly as written (the tables write them in lower case); everything a step
-// does not touch keeps its case, tabs and spaces.
+// does not touch keeps its case, tabs and spaces. Positions count from 1 and 0
+// means "not found", as in the text primitives.
+//
+// The operands of a statement are what follows its mnemonic and the tabs,
+// commas and spaces after it, split at every comma that stands outside quotes
+// and parentheses; each operand is taken without the blanks around it. An
+// operand is a memory operand when one pair of parentheses wholly encloses it:
+// "(buf)" and "( buf )" are, "(top-bot)/2" and "(n)+1" are expressions.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -34,6 +42,8 @@ Action rewrite(Steps... steps) {
 Step replace_first(std::u16string old_text, std::u16string new_text);
 // Every occurrence of old_text, from position 1.
 Step replace_every(std::u16string old_text, std::u16string new_text);
+// The instruction's own mnemonic (at code.mnemonic) `from` becomes `to`.
+Step rename(std::u16string from, std::u16string to);
 
 // True if text holds needle in any case.
 bool contains(std::u16string_view text, std::u16string_view needle);
@@ -41,5 +51,34 @@ bool contains(std::u16string_view text, std::u16string_view needle);
 // A second test of a rule: true if the compiled pattern matches the lower-cased
 // text (as regex_test, without looking the pattern up).
 bool matches(const Regex* pattern, std::u16string_view text);
+
+// A piece of the code field: positions start .. end - 1.
+struct Span {
+  Pos start = 0, end = 0;
+  Pos size() const { return end - start; }
+};
+
+struct Operands {
+  static constexpr int kMost = 4;  // operands beyond these are not told apart
+  std::array<Span, kMost> at{};
+  int count = 0;
+  Pos after = 0;  // position after the last operand (its trailing blanks follow)
+};
+
+// The operands of the statement whose mnemonic starts at code.mnemonic.
+Operands operands(const Code& code);
+std::u16string_view text_of(const Code& code, Span span);
+// True if operand i exists and is `word` (lower case), ignoring case.
+bool operand_is(const Code& code, const Operands& ops, int i, std::u16string_view word);
+// The inside of a memory operand without its blanks, or an empty span when the
+// operand is not wholly enclosed in one pair of parentheses.
+Span enclosed(const Code& code, Span operand);
+// Replaces the span by text.
+void replace_span(Code& code, Span span, std::u16string_view text);
+// True if position p stands inside quoted text of the code field.
+bool inside_quotes(const Code& code, Pos p);
+
+// The code field before the first occurrence of mnemonic: its leading separators.
+std::u16string lead_in(const std::u16string& code, std::u16string_view mnemonic);
 
 }  // namespace engine

@@ -18,6 +18,9 @@ namespace engine {
 
 using Pos = std::int64_t;
 
+// Code that scans a line counts indices from 0; kNone is its "not found".
+inline constexpr std::size_t kNone = std::u16string_view::npos;
+
 inline constexpr int kExact = 0;
 inline constexpr int kAnyCase = 1;
 

@@ -9,13 +9,14 @@
 
 namespace frontend {
 
-std::vector<std::size_t> convert_pane(const Pane& source, Pane& target, Translator translate) {
+std::vector<std::size_t> convert_pane(const Pane& source, Pane& target, Translator translate,
+                                      const engine::Options& options) {
   const std::vector<std::u16string> lines = source.all_lines();
   std::vector<std::u16string> out;
   out.reserve(lines.size());
   std::vector<std::size_t> marked;
   for (const auto& line : lines) {
-    engine::Translation t = translate(line);
+    engine::Translation t = translate(line, options);
     if (engine::is_not_convertible(t.outcome)) marked.push_back(out.size());
     out.push_back(std::move(t.text));
   }

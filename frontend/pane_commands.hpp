@@ -11,12 +11,13 @@
 
 namespace frontend {
 
-using Translator = engine::Translation (*)(std::u16string_view line);
+using Translator = engine::Translation (*)(std::u16string_view line, const engine::Options& options);
 
 // Empties target, translates every line of source in order and appends the
 // results to target. Returns the indices of the target lines that came out
 // marked not convertible.
-std::vector<std::size_t> convert_pane(const Pane& source, Pane& target, Translator translate);
+std::vector<std::size_t> convert_pane(const Pane& source, Pane& target, Translator translate,
+                                      const engine::Options& options = {});
 
 // Replaces the pane's text by the lines of the file at path (read as UTF-8 with
 // CR LF, LF, a lone CR or a zero byte ending a line; a final line end adds no

@@ -52,7 +52,7 @@ TEST(Regex, FindReportsLeftmostMatchStart) {
   ASSERT_NE(re, nullptr);
   EXPECT_EQ(regex_find(*re, " _push: push b"), 7u);
   EXPECT_EQ(regex_find(*re, "  push b"), 0u);
-  EXPECT_EQ(regex_find(*re, "push b"), kNoMatch);
+  EXPECT_EQ(regex_find(*re, "push b"), kNone);
 }
 
 // A line of a million blanks must not take quadratic time in an unanchored

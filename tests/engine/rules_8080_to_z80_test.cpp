@@ -33,8 +33,8 @@ const Case kLoads[] = {
     {u" mov m,e", u" ld (hl),e", 6},
     {u" MOV B,C", u" ld B,C", 6},
     {u" MOV A,M", u" ld A,(hl)", 6},
-    {u" mov a , b", u";Cannot convert: mov a , b", 0},
-    {u"_x: mov a,b", u";Cannot convert:_x: mov a,b", 0},
+    {u" mov a , b", u" ld a, b", 6},              // blanks before the comma go
+    {u"_x: mov a,b", u"_x:  ld a,b", 6},            // "_x:" is a label
     {u" ldax b", u" ld a, (bc)", 7},
     {u"⇥ldax⇥b", u"⇥ld a,⇥(bc)", 7},
     {u" ldax d", u" ld a, (de)", 8},
@@ -50,7 +50,7 @@ const Case kLoads[] = {
     {u" mvi m,m", u" ld (hl),m", 10},
     {u" mvi a,(x+1)", u" ld a,0+(x+1)", 10},      // an immediate, not a memory operand
     {u" mvi b, (x)", u" ld b, 0+(x)", 10},
-    {u" mvi a , 5", u";Cannot convert: mvi a , 5", 0},
+    {u" mvi a , 5", u" ld a, 5", 10},
     {u" stax b", u" ld (bc),a", 11},
     {u" STAX B", u" ld (bc),a", 11},
     {u" stax d", u" ld (de),a", 11},
@@ -86,7 +86,7 @@ const Case kArithmetic[] = {
     {u" xri 1", u" xor 1", 20},
     {u" xra a", u" xor a", 21},
     {u" xra m", u" xor (hl)", 21},
-    {u"_main: xra m", u"_main: xor (hl)", 21},    // "m" only after the mnemonic
+    {u"_main: xra m", u"_main:  xor (hl)", 21},
     {u" ori 1", u" or 1", 22},
     {u" ora b", u" or b", 23},
     {u" ani 0fh", u" and 0fh", 24},
@@ -95,8 +95,10 @@ const Case kArithmetic[] = {
     {u" ADI 12H", u" add a, 12H", 26},
     {u" add b", u" add a, b", 27},
     {u" add m", u" add a, (hl)", 27},
-    {u" add mem", u" add a, (hl)e(hl)", 27},      // the pattern tests the first letter only
-    {u"_x: add m", u"_x: add a, (hl)", 27},
+    {u" add mem", u";Cannot convert: add mem", 0},  // a register operand is a whole word
+    {u"_x: add m", u"_x:  add a, (hl)", 27},
+    {u" foo add m", u" foo add a, (hl)", 27},      // an unanchored rule finds the mnemonic behind other text
+    {u" foo ' add m'", u";Cannot convert: foo ' add m'", 0},  // but not inside quotes
     {u" aci 0", u" adc a, 0", 28},
     {u" adc c", u" adc a, c", 29},
     {u" sui 1", u" sub 1", 30},
@@ -178,9 +180,9 @@ const Case kStackPortsInterrupts[] = {
     {u" push d", u" push de", 74},
     {u" push psw", u" push af", 74},
     {u" PUSH H", u" PUSH hl", 74},
-    {u"_l: push b", u"_l: push bc", 74},
+    {u"_l: push b", u"_l:  push bc", 74},
     {u" _push: push b", u" _push: push bc", 74},  // the mnemonic where the pattern matched
-    {u" push sp", u" push sp", 74},
+    {u" push sp", u";Cannot convert: push sp", 0},  // no register pair of push
     {u" pop h", u" pop hl", 75},
     {u" POP B", u" POP bc", 75},
     {u" POP PSW", u" POP af", 75},

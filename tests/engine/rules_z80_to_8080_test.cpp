@@ -30,7 +30,7 @@ const Case k16BitLoads[] = {
     {u"⇥LD⇥HL,(Buf)", u"⇥lhld Buf", 6},
     {u"⇥ld⇥hl, (buf)", u"⇥lhld buf", 6},
     {u"⇥ld⇥sp,(buf)", u"; cannot convert:⇥ld⇥sp,(buf)", 7},
-    {u"⇥ld⇥sp, (buf)", u"; cannot convert:⇥ld⇥sp,(buf)", 7},  // marked as the chain left it
+    {u"⇥ld⇥sp, (buf)", u"; cannot convert:⇥ld⇥sp, (buf)", 7},  // marked as typed
     {u"⇥ld⇥sp,1000h", u"⇥lxi⇥sp,1000h", 8},
     {u"⇥ld⇥bc,(buf)", u"; cannot convert:⇥ld⇥bc,(buf)", 9},
     {u"⇥ld⇥bc,1234", u"⇥lxi⇥b,1234", 10},
@@ -65,7 +65,7 @@ const Case k8BitLoads[] = {
     {u"⇥ld⇥a,', '", u"⇥mvi⇥a,', '", 21},         // blanks inside quotes stay
     {u"⇥ld⇥a,r", u"; cannot convert:⇥ld⇥a,r", 21},
     {u"⇥ld⇥a,i", u"; cannot convert:⇥ld⇥a,i", 21},
-    {u"⇥ld⇥r,(hl)", u"; cannot convert:⇥ld⇥r,m", 0},  // rule 21's "m" stays for the marking
+    {u"⇥ld⇥r,(hl)", u"; cannot convert:⇥ld⇥r,(hl)", 0},  // marked as typed, not as rule 21 left it
     {u",ld a,b", u",mvi a,b", 21},               // the operand follows the leading comma
     {u"⇥ldir", u"; cannot convert:⇥ldir", 79},
     {u"⇥ldi", u"; cannot convert:⇥ldi", 79},
@@ -123,7 +123,7 @@ const Case kArithmetic[] = {
     {u"⇥sub⇥b", u"⇥sub⇥b", 33},
     {u"⇥sub⇥(hl)", u"⇥sub⇥m", 33},
     {u"⇥sub⇥10", u"⇥sui⇥10", 33},
-    {u"⇥sub⇥a,b", u"⇥sui⇥a,b", 33},              // sub keeps a written "a,"
+    {u"⇥sub⇥a,b", u"⇥sub⇥b", 33},                // the accumulator written out
     {u"⇥sub", u"⇥sui", 33},
     {u"⇥subttl⇥x", u"⇥subttl⇥x", 84},             // a mnemonic is a whole word: no "suittl"
     {u"⇥sbc⇥a,d", u"⇥sbb⇥d", 34},
@@ -254,7 +254,7 @@ const Case kStackAndPorts[] = {
     {u"⇥out⇥(12h), a", u"⇥out⇥12h", 78},
     {u" bit 7,a", u"; cannot convert: bit 7,a", 80},
     {u" set 0,(hl)", u"; cannot convert: set 0,(hl)", 80},
-    {u" res 1, b", u"; cannot convert: res 1,b", 80},
+    {u" res 1, b", u"; cannot convert: res 1, b", 80},
 };
 TEST(Z80To8080, StackPortsAndBits) { check(kStackAndPorts); }
 

@@ -36,10 +36,10 @@ struct RuleCase {
   int rule;
 };
 
-inline void check_rules(Translation (*translate)(std::u16string_view),
+inline void check_rules(Translation (*translate)(std::u16string_view, const Options&),
                         std::span<const RuleCase> cases) {
   for (const auto& c : cases) {
-    const Translation t = translate(tabs(c.in));
+    const Translation t = translate(tabs(c.in), {});
     EXPECT_EQ(show(t.text), show(tabs(c.out))) << show(tabs(c.in));
     EXPECT_EQ(t.outcome.rule, c.rule) << show(tabs(c.in)) << ": " << describe(t.outcome);
   }

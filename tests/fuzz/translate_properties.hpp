@@ -54,7 +54,7 @@ inline bool same_but_one_blank(const std::u16string& in, const std::u16string& o
   return (out[i] == u' ' || out[i] == u'\t') && out.compare(i + 1, std::u16string::npos, in, i) == 0;
 }
 
-using Translate = engine::Translation (*)(std::u16string_view);
+using Translate = engine::Translation (*)(std::u16string_view, const engine::Options&);
 using ConvertAll = std::vector<std::u16string> (*)(std::span<const std::u16string>);
 
 inline void check_translation(const uint8_t* data, size_t size, Translate fast, Translate reference,
@@ -63,9 +63,9 @@ inline void check_translation(const uint8_t* data, size_t size, Translate fast, 
   const std::vector<std::u16string> all = convert_all(lines);
   require(all.size() == lines.size(), "n lines in, n lines out");
   for (std::size_t k = 0; k < lines.size(); ++k) {
-    const engine::Translation t = fast(lines[k]);
+    const engine::Translation t = fast(lines[k], {});
     require(t.text == all[k], "line by line equals the list", lines[k]);
-    const engine::Translation r = reference(lines[k]);
+    const engine::Translation r = reference(lines[k], {});
     require(t.text == r.text && engine::describe(t.outcome) == engine::describe(r.outcome),
             "the shortcut chain equals the plain chain", lines[k]);
     require(t.text.find(u'\n') == std::u16string::npos, "no line break in a line", lines[k]);

@@ -1,0 +1,177 @@
+#include "engine/dialect.hpp"
+
+#include <algorithm>
+#include <array>
+
+namespace engine {
+namespace {
+
+constexpr char16_t lower_ascii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+
+// Directives both notations share, one row per family.
+constexpr std::u16string_view kSharedDirectives[] = {
+    u"org", u"end", u"equ", u"defl",                                                    // place and names
+    u"if", u"ifdef", u"ifndef", u"ife", u"if1", u"if2", u"else", u"elseif", u"endif",   // conditional assembly
+    u"cond", u"endc",
+    u"macro", u"endm", u"rept", u"irp", u"irpc", u"exitm", u"local",                   // macros
+    u"public", u"extrn", u"extern", u"ext", u"global", u"entry", u"name",               // modules
+    u"cseg", u"dseg", u"aseg", u"common", u"phase", u"dephase",                         // segments
+    u"title", u"subttl", u"page", u"eject", u"list", u"nolist",                         // listing
+    u"include", u"maclib",                                                              // files
+};
+
+// Of those, the ones that are read as directives also in column 1: words that
+// open or close a block, or that no one names a label.
+constexpr std::u16string_view kColumn1Directives[] = {
+    u"org",   u"macro", u"endm",   u"rept", u"irp",  u"irpc",   u"exitm", u"if",
+    u"ifdef", u"ifndef", u"ife",   u"if1",  u"if2",  u"else",   u"elseif", u"endif",
+    u"cond",  u"endc",  u"include", u"maclib",
+};
+
+constexpr std::u16string_view kDefiningWords[] = {u"equ", u"defl", u"set", u"=", u":=", u"==", u".equ", u".set",
+                                                  u"aset", u"assign", u"var"};
+
+constexpr std::u16string_view kDataWords[] = {u"db", u"dw", u"ds", u"defb", u"defm", u"defw", u"defs", u"dm",
+                                              u"dc", u"defc", u"dz", u"dd", u"byte", u"word", u"text"};
+
+// Dot directives of other assemblers that can stand in column 1 (a dot word
+// in column 1 that is not in this list is a local label, as in ".loop djnz .loop").
+constexpr std::u16string_view kColumn1DotDirectives[] = {
+    u".z80",    u".8080",   u".org",     u".end",    u".equ",    u".set",    u".db",      u".dw",
+    u".ds",     u".byte",   u".word",    u".text",   u".ascii",  u".asciz",  u".asciiz",  u".include",
+    u".phase",  u".dephase", u".list",   u".nolist", u".title",  u".subttl", u".sbttl",   u".page",
+    u".eject",  u".comment", u".printx", u".request", u".radix", u".block",  u".fill",    u".module",
+    u".export", u".section", u".area",   u".globl",  u".if",     u".else",   u".endif",   u".ifdef",
+    u".ifndef", u".macro",  u".endm",    u".rept",   u".endr",   u".local",  u".extern",  u".cseg",
+    u".dseg",   u".aseg",   u".echo",    u".error",  u".incbin", u".align",  u".binary",  u".dd",
+    u".defb",   u".defw",   u".defs",    u".defm",   u".msg",    u".chk",    u".codes",   u".nocodes",
+    u".xlist",  u".lall",   u".sall",    u".xall",   u".cref",   u".xcref",  u".lfcond",  u".sfcond",
+    u".tfcond", u".abs",    u".rel",
+};
+
+constexpr std::u16string_view kZ80Registers[] = {u"a",  u"b",  u"c",  u"d",  u"e",   u"h",   u"l",   u"bc",
+                                                 u"de", u"hl", u"sp", u"af", u"af'", u"ix",  u"iy",  u"i",
+                                                 u"r",  u"ixh", u"ixl", u"iyh", u"iyl"};
+constexpr std::u16string_view k8080Registers[] = {u"a", u"b", u"c", u"d", u"e", u"h", u"l", u"m", u"sp", u"psw"};
+constexpr std::u16string_view kConditions[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
+constexpr std::u16string_view kIndexRegisters[] = {u"ix", u"iy", u"ixh", u"ixl", u"iyh", u"iyl"};
+
+constexpr std::u16string_view kVocabulary[] = {
+    // Z80
+    u"ld", u"ldi", u"ldir", u"ldd", u"lddr", u"push", u"pop", u"ex", u"exx", u"cpi", u"cpir", u"cpd", u"cpdr",
+    u"add", u"adc", u"sub", u"sbc", u"and", u"or", u"xor", u"cp", u"inc", u"dec", u"daa", u"cpl", u"neg",
+    u"ccf", u"scf", u"nop", u"halt", u"di", u"ei", u"im", u"rlca", u"rla", u"rrca", u"rra", u"rlc", u"rl",
+    u"rrc", u"rr", u"sla", u"sra", u"sll", u"srl", u"rld", u"rrd", u"bit", u"set", u"res", u"jp", u"jr",
+    u"djnz", u"call", u"ret", u"reti", u"retn", u"rst", u"in", u"ini", u"inir", u"ind", u"indr", u"out",
+    u"outi", u"otir", u"outd", u"otdr", u"defb", u"defm", u"defw", u"defs",
+    // 8080
+    u"mov", u"mvi", u"lxi", u"lda", u"sta", u"lhld", u"shld", u"ldax", u"stax", u"xchg", u"xthl", u"sphl",
+    u"pchl", u"adi", u"aci", u"sui", u"sbi", u"sbb", u"ana", u"ani", u"xra", u"xri", u"ora", u"ori", u"cmp",
+    u"inr", u"dcr", u"inx", u"dcx", u"dad", u"cma", u"stc", u"cmc", u"ral", u"rar", u"hlt", u"jmp", u"jnz",
+    u"jz", u"jnc", u"jc", u"jpo", u"jpe", u"jm", u"cnz", u"cz", u"cnc", u"cc", u"cpo", u"cpe", u"cm",
+    u"rnz", u"rz", u"rnc", u"rc", u"rpo", u"rpe", u"rp", u"rm",
+    // shared words and the processor switch
+    u"db", u"dw", u"ds", u".z80", u".8080",
+};
+
+int digit_value(char16_t c) {
+  c = lower_ascii(c);
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return 99;
+}
+
+std::optional<std::uint32_t> digits(std::u16string_view text, unsigned base) {
+  if (text.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char16_t c : text) {
+    const int d = digit_value(c);
+    if (d >= static_cast<int>(base)) return std::nullopt;
+    value = value * base + static_cast<unsigned>(d);
+    if (value > 0xFFFFFFFFu) return std::nullopt;
+  }
+  return static_cast<std::uint32_t>(value);
+}
+
+bool starts_with_word(std::u16string_view text, std::u16string_view prefix) {
+  return text.size() >= prefix.size() && is_word(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+bool is_word(std::u16string_view text, std::u16string_view word) {
+  if (text.size() != word.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (lower_ascii(text[i]) != word[i]) return false;
+  }
+  return true;
+}
+
+bool is_one_of(std::u16string_view text, std::span<const std::u16string_view> words) {
+  return std::any_of(words.begin(), words.end(), [text](std::u16string_view w) { return is_word(text, w); });
+}
+
+std::span<const std::u16string_view> shared_directives() { return kSharedDirectives; }
+bool is_column1_directive(std::u16string_view word) { return is_one_of(word, kColumn1Directives); }
+bool is_defining_word(std::u16string_view word) { return is_one_of(word, kDefiningWords); }
+bool is_data_word(std::u16string_view word) {
+  if (!word.empty() && word[0] == u'.') word.remove_prefix(1);
+  return is_one_of(word, kDataWords);
+}
+
+bool is_foreign_directive(std::u16string_view first_word) {
+  if (first_word.empty()) return false;
+  if (first_word[0] == u'#') return true;
+  return first_word[0] == u'.' && first_word.size() > 1 && !is_word(first_word, kZ80Switch) &&
+         !is_word(first_word, k8080Switch);
+}
+
+bool is_column1_dot_directive(std::u16string_view word) { return is_one_of(word, kColumn1DotDirectives); }
+
+bool opens_quote(std::u16string_view text, std::size_t i) {
+  const char16_t c = text[i];
+  if (c == u'"') return true;
+  if (c != u'\'') return false;
+  return !(i >= 2 && lower_ascii(text[i - 2]) == u'a' && lower_ascii(text[i - 1]) == u'f');
+}
+
+std::size_t quote_end(std::u16string_view text, std::size_t i) {
+  const std::size_t close = text.find(text[i], i + 1);
+  return close == kNone ? kNone : close + 1;
+}
+
+std::optional<std::uint32_t> parse_number(std::u16string_view t) {
+  if (t.empty()) return std::nullopt;
+  const char16_t last = lower_ascii(t.back());
+  if (t[0] == u'$' || t[0] == u'#') return digits(t.substr(1), 16);
+  if (t[0] == u'%') return digits(t.substr(1), 2);
+  if (starts_with_word(t, u"&h")) return digits(t.substr(2), 16);
+  if (!is_digit(t[0])) return std::nullopt;
+  if (last == u'h') return digits(t.substr(0, t.size() - 1), 16);
+  if (starts_with_word(t, u"0x")) return digits(t.substr(2), 16);
+  if (last == u'b' && digits(t.substr(0, t.size() - 1), 2)) return digits(t.substr(0, t.size() - 1), 2);
+  if (starts_with_word(t, u"0b") && t.size() > 2) return digits(t.substr(2), 2);
+  if (last == u'o' || last == u'q') return digits(t.substr(0, t.size() - 1), 8);
+  if (last == u'd') return digits(t.substr(0, t.size() - 1), 10);
+  return digits(t, 10);
+}
+
+bool holds_name(std::u16string_view expression) {
+  for (std::size_t i = 0; i < expression.size();) {
+    std::size_t end = i;
+    while (end < expression.size() && is_name_char(expression[end])) ++end;
+    if (end > i && is_name_start(expression[i]) && !parse_number(expression.substr(i, end - i))) return true;
+    i = end > i ? end : i + 1;
+  }
+  return false;
+}
+
+bool is_register(Notation notation, std::u16string_view word) {
+  return notation == Notation::z80 ? is_one_of(word, kZ80Registers) : is_one_of(word, k8080Registers);
+}
+
+bool is_condition(std::u16string_view word) { return is_one_of(word, kConditions); }
+bool is_index_register(std::u16string_view word) { return is_one_of(word, kIndexRegisters); }
+bool is_vocabulary_word(std::u16string_view word) { return is_one_of(word, kVocabulary); }
+
+}  // namespace engine

@@ -1,0 +1,96 @@
+// What the engine knows of assembler dialects, in one place: the characters
+// that separate words and make names, the directive words, the words that
+// define a name, the data words, the spellings of numbers, and the register and
+// condition names of both processors.
+//
+// Words compare without regard to ASCII case. Every list here is read by the
+// line pipeline, the rule tables or the tests; nothing else in the engine spells
+// a directive word or a number form.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "engine/text.hpp"
+
+namespace engine {
+
+// A tab, a comma or a space: what the rule patterns call "[\t, ]", the run of
+// characters that stands between a statement's words.
+constexpr bool is_separator(char16_t c) { return c == u'\t' || c == u',' || c == u' '; }
+
+// A name (a label, a defined symbol) starts with a letter or one of "_ . $ @ ?"
+// and goes on with those, letters and digits.
+constexpr bool is_ascii_letter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+constexpr bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+constexpr bool is_name_start(char16_t c) {
+  return is_ascii_letter(c) || c == u'_' || c == u'.' || c == u'$' || c == u'@' || c == u'?';
+}
+constexpr bool is_name_char(char16_t c) { return is_name_start(c) || is_digit(c); }
+
+// True when text equals word (given in lower case), ignoring ASCII case.
+bool is_word(std::u16string_view text, std::u16string_view word);
+bool is_one_of(std::u16string_view text, std::span<const std::u16string_view> words);
+
+enum class Notation { z80, i8080 };
+
+// Directive words both notations share: they pass through where no rule of the
+// chain took the statement (the last rows of both chains are built from this
+// list). `set` is a directive only in 8080 notation; in Z80 notation it is the
+// bit instruction.
+std::span<const std::u16string_view> shared_directives();
+inline constexpr std::u16string_view kSetDirective = u"set";
+
+// Directive words that may also stand in column 1 without being taken for a
+// label ("MACRO name", "IF x", "ORG 100h").
+bool is_column1_directive(std::u16string_view word);
+
+// Words that define the name in front of them: "NAME EQU value" (also DEFL,
+// SET, "=", ":=", ".equ" ...).
+bool is_defining_word(std::u16string_view word);
+
+// Data directives: their operands are data, never instructions, and keep every
+// blank as typed.
+bool is_data_word(std::u16string_view word);
+
+// The processors' switch of the Microsoft assembler: ".z80" and ".8080".
+inline constexpr std::u16string_view kZ80Switch = u".z80";
+inline constexpr std::u16string_view k8080Switch = u".8080";
+
+// A statement whose first word starts with "." (and is not the processor
+// switch) or with "#" is a directive of some assembler: it passes through as
+// typed.
+bool is_foreign_directive(std::u16string_view first_word);
+
+// Dot directives that may stand in column 1 without being a label.
+bool is_column1_dot_directive(std::u16string_view word);
+
+// Quoted text is '...' or "...", closed by the same quote later in the text.
+// An apostrophe right after "af" (any case, as in "ex af,af'") opens no quote.
+bool opens_quote(std::u16string_view text, std::size_t i);
+// Index just past the quote that opens at i (opens_quote(text, i) holds), or
+// kNone when the text ends before the quote is closed.
+std::size_t quote_end(std::u16string_view text, std::size_t i);
+
+// The value of a number in one of the usual spellings, or nothing:
+//   decimal 56, 56d; hexadecimal 38h, 0038H, $38, 0x38, #38, &h38;
+//   binary 00111000b, %00111000, 0b00111000; octal 70o, 70q.
+std::optional<std::uint32_t> parse_number(std::u16string_view text);
+
+// True if the expression holds a name, not only numbers and operators.
+bool holds_name(std::u16string_view expression);
+
+// Register names, lower case, as the notation writes them.
+bool is_register(Notation notation, std::u16string_view word);
+// Condition names of jumps, calls and returns: nz z nc c po pe p m.
+bool is_condition(std::u16string_view word);
+// The index registers and their halves: ix iy ixh ixl iyh iyl.
+bool is_index_register(std::u16string_view word);
+
+// Every mnemonic of either processor, and every word the two notations rename
+// (defb -> db, halt -> hlt, .z80 -> .8080): the words a translation may replace.
+bool is_vocabulary_word(std::u16string_view word);
+
+}  // namespace engine
