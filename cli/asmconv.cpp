@@ -48,6 +48,7 @@ struct Options {
   bool to_z80 = false;
   bool check = false;
   bool explain = false;
+  engine::Options engine;
   std::string input = "-";
   std::string output;  // empty: standard output
 };
@@ -72,6 +73,8 @@ std::string parse(int argc, char** argv, Options& o, bool& help) {
       o.check = true;
     } else if (arg == "--explain") {
       o.explain = true;
+    } else if (arg == "--jr-as-jump") {
+      o.engine.jr_as_jump = true;
     } else if (arg == "-o") {
       if (i + 1 >= argc) return "-o needs a file name";
       o.output = argv[++i];
@@ -262,7 +265,7 @@ int main(int argc, char** argv) {
   const engine::LineEnds ends = engine::for_each_line(bytes, [&](std::u16string_view line) {
     std::string& out = output.buffer();
     if (pending_end) out += line_end;
-    const engine::Translation t = translate(line, {});
+    const engine::Translation t = translate(line, options.engine);
     engine::append_utf8(out, t.text);
     pending_end = true;
     ++lines;

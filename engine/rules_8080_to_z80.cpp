@@ -19,8 +19,8 @@
 // - An enclosed operand (rules 9, 12, 14, 15, 76, 77) runs from the first to the
 //   last operand, so "lhld table + 2" reads "(table + 2)".
 // - sbi and sbb name the accumulator: "sbc a,".
-// - A parenthesised immediate of mvi and lxi gets "0+" in front, so that it is
-//   not read as a memory operand.
+// - A parenthesised immediate (of mvi, lxi, cpi, adi and the other immediate
+//   instructions) gets "0+" in front, so that it is not read as a memory operand.
 // - Rows 80-84 come after the end of the chain, so they only take lines that
 //   would otherwise be marked for want of a rule: directives both notations
 //   share (and "set"), nop, hlt, "rst n" in any number spelling (a name or an
@@ -112,13 +112,22 @@ Step enclose(std::u16string p, std::u16string q) {
   };
 }
 
-// Rules 10 and 13: "ld a,(x+1)" would be a load from memory; "ld a,0+(x+1)" is
-// the immediate the 8080 source meant.
-void immediate_not_address(Code& code) {
+// "ld a,(x+1)" or "cp (x)" would read as memory; "ld a,0+(x+1)" and "cp 0+(x)"
+// are the immediates the 8080 source meant. Operand i is the immediate.
+void immediate_not_address(Code& code, int i) {
   const Operands ops = operands(code);
-  if (ops.count >= 2 && text_of(code, ops.at[1]).starts_with(u"(")) {
-    code.text.insert(static_cast<std::size_t>(ops.at[1].start) - 1, u"0+");
+  if (ops.count > i && text_of(code, ops.at[i]).starts_with(u"(")) {
+    code.text.insert(static_cast<std::size_t>(ops.at[i].start) - 1, u"0+");
   }
+}
+
+// Rules 5, 20, 22 ... 32: an immediate instruction renamed; its operand guarded.
+Action immediate(std::u16string from, std::u16string to) {
+  return [=](Code& code) {
+    immediate_not_address(code, 0);
+    rename(from, to)(code);
+    return Verdict::rewrite;
+  };
 }
 
 // Rule 6: both operands are register letters; the first "m" is "(hl)".
@@ -135,7 +144,7 @@ Verdict move(Code& code) {
 // Rule 10: mvi r,n.
 Verdict move_immediate(Code& code) {
   rename_operand(code, 0, kMemory);
-  immediate_not_address(code);
+  immediate_not_address(code, 1);
   rename(u"mvi", u"ld")(code);
   return Verdict::rewrite;
 }
@@ -143,7 +152,7 @@ Verdict move_immediate(Code& code) {
 // Rule 13: lxi rp,nn.
 Verdict load_pair(Code& code) {
   if (!rename_operand(code, 0, kPairs)) return Verdict::next;
-  immediate_not_address(code);
+  immediate_not_address(code, 1);
   rename(u"lxi", u"ld")(code);
   return Verdict::rewrite;
 }
@@ -184,7 +193,7 @@ std::span<const Rule> rules_8080_to_z80() {
       // Compare (before the calls "cm" and "cp" of rules 63 and 64)
       {4, uR"(^[\t, ]{1,}cmp[\t, ]{1,})",
        [](Code& c) { rename_operand(c, 0, kMemory); rename(u"cmp", u"cp")(c); return Verdict::rewrite; }},
-      {5, uR"(^[\t, ]{1,}cpi[\t, ]{1,})", rewrite(rename(u"cpi", u"cp"))},
+      {5, uR"(^[\t, ]{1,}cpi[\t, ]{1,})", immediate(u"cpi", u"cp")},
       // Loads and stores
       {6, uR"(^[\t, ]{1,}mov[\t, ]{1,}[a|b|c|d|e|h|l|m],)", move},
       {7, uR"(^[\t, ]{1,}ldax[\t, ]{1,}b([\t, ]|$))", pair_form(u"ldax", u"ld a,", std::span<const Rename>(kThroughPairs, 1))},
@@ -209,19 +218,19 @@ std::span<const Rule> rules_8080_to_z80() {
       // 16-bit addition
       {19, uR"([\t, ]{1,}dad[\t, ]{1,}[b|d|h|sp])", unquoted(pair_form(u"dad", u"add", kPairs, u"hl,"))},
       // 8-bit arithmetic and logic
-      {20, uR"(^[\t, ]{1,}xri[\t, ]{1,})", rewrite(rename(u"xri", u"xor"))},
+      {20, uR"(^[\t, ]{1,}xri[\t, ]{1,})", immediate(u"xri", u"xor")},
       {21, uR"([\t, ]{1,}xra[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"xra", u"xor"))},
-      {22, uR"(^[\t, ]{1,}ori[\t, ]{1,})", rewrite(rename(u"ori", u"or"))},
+      {22, uR"(^[\t, ]{1,}ori[\t, ]{1,})", immediate(u"ori", u"or")},
       {23, uR"([\t, ]{1,}ora[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"ora", u"or"))},
-      {24, uR"(^[\t, ]{1,}ani[\t, ]{1,})", rewrite(rename(u"ani", u"and"))},
+      {24, uR"(^[\t, ]{1,}ani[\t, ]{1,})", immediate(u"ani", u"and")},
       {25, uR"([\t, ]{1,}ana[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"ana", u"and"))},
-      {26, uR"(^[\t, ]{1,}adi[\t, ]{1,})", rewrite(rename(u"adi", u"add a,"))},
+      {26, uR"(^[\t, ]{1,}adi[\t, ]{1,})", immediate(u"adi", u"add a,")},
       {27, uR"([\t, ]{1,}add[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"add", u"add a,"))},
-      {28, uR"(^[\t, ]{1,}aci[\t, ]{1,})", rewrite(rename(u"aci", u"adc a,"))},
+      {28, uR"(^[\t, ]{1,}aci[\t, ]{1,})", immediate(u"aci", u"adc a,")},
       {29, uR"([\t, ]{1,}adc[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"adc", u"adc a,"))},
-      {30, uR"(^[\t, ]{1,}sui[\t, ]{1,})", rewrite(rename(u"sui", u"sub"))},
+      {30, uR"(^[\t, ]{1,}sui[\t, ]{1,})", immediate(u"sui", u"sub")},
       {31, uR"([\t, ]{1,}sub[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"sub", u"sub"))},  // the mnemonic stays as typed
-      {32, uR"(^[\t, ]{1,}sbi[\t, ]{1,})", rewrite(rename(u"sbi", u"sbc a,"))},
+      {32, uR"(^[\t, ]{1,}sbi[\t, ]{1,})", immediate(u"sbi", u"sbc a,")},
       {33, uR"([\t, ]{1,}sbb[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"sbb", u"sbc a,"))},
       // Increments and decrements
       {34, uR"([\t, ]{1,}inr[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"inr", u"inc"))},

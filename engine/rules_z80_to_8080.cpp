@@ -49,15 +49,34 @@
 namespace engine {
 namespace {
 
+// Every "(hl)" that stands on its own (no name character right before or
+// after it, not in quotes) becomes the 8080's memory operand "m".
+void hl_to_m(Code& code) {
+  for (Pos p = find_text(code.text, u"(hl)", 1, kAnyCase); p > 0; p = find_text(code.text, u"(hl)", p + 1, kAnyCase)) {
+    const auto at = static_cast<std::size_t>(p) - 1;
+    if ((at > 0 && is_name_char(code.text[at - 1])) || (at + 4 < code.text.size() && is_name_char(code.text[at + 4])) ||
+        inside_quotes(code, p)) {
+      continue;
+    }
+    code.text.replace(static_cast<std::size_t>(p) - 1, 4, u"m");
+  }
+}
+
 bool is_register_letter(std::u16string_view word, bool with_m) {
   return word.size() == 1 && (std::u16string_view(u"ABCDEHLabcdehl").find(word[0]) != std::u16string_view::npos ||
                               (with_m && (word[0] == u'M' || word[0] == u'm')));
 }
 
-// "op a,x" -> "op x": a written-out accumulator before the only real operand goes.
-void drop_accumulator(Code& code) {
+// "op a,x" -> "op x": a written-out accumulator before the only real operand
+// goes. Returns false when more than one operand is left ("add hl,x" where no
+// register pair follows): no 8-bit instruction has that form.
+bool drop_accumulator(Code& code) {
   const Operands ops = operands(code);
-  if (ops.count == 2 && operand_is(code, ops, 0, u"a")) replace_span(code, {ops.at[0].start, ops.at[1].start}, u"");
+  if (ops.count == 2 && operand_is(code, ops, 0, u"a")) {
+    replace_span(code, {ops.at[0].start, ops.at[1].start}, u"");
+    return true;
+  }
+  return ops.count <= 1;
 }
 
 // Rules 5, 6, 19, 20: a load between a register and a direct address: the
@@ -82,10 +101,11 @@ Verdict mark_memory_load(Code& code) {
   return ops.count == 2 && enclosed(code, ops.at[1]).size() > 0 ? Verdict::mark : Verdict::next;
 }
 
-// The source operand of an 8-bit load: what follows the first comma, upper-cased,
-// cut to its first character when a blank follows that character.
-std::u16string load_operand(const std::u16string& code) {
-  std::u16string operand = upper_text(tail_text(code, find_text(code, u",") + 1));
+// The source operand of an 8-bit load, upper-cased, cut to its first character
+// when a blank follows that character.
+std::u16string load_operand(const Code& code) {
+  const Operands ops = operands(code);
+  std::u16string operand = ops.count < 2 ? std::u16string() : upper_text(text_of(code, ops.at[1]));
   if (operand.size() > 1 && is_blank(operand[1])) operand.resize(1);
   return operand;
 }
@@ -100,8 +120,8 @@ Verdict store_through_hl(Code& code) {
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}\(hl\),[a|b|c|d|e|h|l|])");
   if (!matches(second, code.text)) return Verdict::next;
   if (source_in_memory(code)) return Verdict::mark;
-  code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
-  const bool reg = is_register_letter(load_operand(code.text), false);
+  hl_to_m(code);
+  const bool reg = is_register_letter(load_operand(code), false);
   code.text = replace_text(code.text, u"ld", reg ? u"mov" : u"mvi", kAnyCase, 1, 1);
   return Verdict::rewrite;
 }
@@ -109,11 +129,11 @@ Verdict store_through_hl(Code& code) {
 // Rule 21, the general 8-bit load. Its "(hl)" -> "m" stays for the later rules
 // even when the second test fails.
 Verdict general_load(Code& code) {
-  code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
+  hl_to_m(code);
   code.changed = true;
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}[a|b|c|d|e|h|l|m]\,)");
   if (!matches(second, code.text)) return Verdict::next;
-  const std::u16string operand = load_operand(code.text);
+  const std::u16string operand = load_operand(code);
   if (is_register_letter(operand, true)) {
     code.text = replace_text(code.text, u"ld", u"mov", kAnyCase, 1, 1);
     return Verdict::rewrite;
@@ -124,8 +144,8 @@ Verdict general_load(Code& code) {
 }
 
 // Rules 27 and 61 (and 59 on request): "jp cc,x" -> "jcc x". The mnemonic goes,
-// the separators after it stay, and "cc," becomes the 8080 mnemonic and one
-// space. `prefix` is the 8080 mnemonic's first letter. Without a condition as
+// the blanks after it stay (a comma there goes too), and "cc," becomes the 8080
+// mnemonic and one space. `prefix` is the 8080 mnemonic's first letter. Without a condition as
 // the first operand the rule decides nothing.
 Verdict conditional(Code& code, std::u16string_view mnemonic, std::u16string_view prefix,
                     std::span<const std::u16string_view> conditions) {
@@ -133,7 +153,15 @@ Verdict conditional(Code& code, std::u16string_view mnemonic, std::u16string_vie
   if (ops.count < 2 || !is_one_of(text_of(code, ops.at[0]), conditions)) return Verdict::next;
   const std::u16string condition = lower_text(text_of(code, ops.at[0]));
   replace_span(code, {ops.at[0].start, ops.at[1].start}, std::u16string(prefix) + condition + u" ");
-  code.text.erase(static_cast<std::size_t>(code.mnemonic) - 1, mnemonic.size());
+  const auto at = static_cast<std::size_t>(code.mnemonic) - 1;
+  code.text.erase(at, mnemonic.size());
+  for (std::size_t i = at; i < code.text.size() && is_separator(code.text[i]);) {
+    if (code.text[i] == u',') {
+      code.text.erase(i, 1);
+    } else {
+      ++i;
+    }
+  }
   return Verdict::rewrite;
 }
 
@@ -189,8 +217,8 @@ bool has_register_operand(const std::u16string& code, std::u16string_view mnemon
 // Rules 31-34: "op a,r" -> "op r", "op a,n" -> "opi n".
 Action arithmetic(std::u16string mnemonic, std::u16string immediate, std::u16string reg = {}) {
   return [=](Code& code) {
-    drop_accumulator(code);
-    if (contains(code.text, u"(hl)")) code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
+    if (!drop_accumulator(code)) return Verdict::mark;
+    hl_to_m(code);
     if (!has_register_operand(code.text, mnemonic, Operand::word)) {
       code.text = replace_text(code.text, mnemonic, immediate, kAnyCase, 1, 1);
     } else if (!reg.empty()) {
@@ -203,8 +231,8 @@ Action arithmetic(std::u16string mnemonic, std::u16string immediate, std::u16str
 // Rules 51-53 and 58: logic and compare, register or immediate mnemonic.
 Action logic(std::u16string mnemonic, Operand variant, std::u16string reg, std::u16string immediate) {
   return [=](Code& code) {
-    drop_accumulator(code);
-    code.text = replace_text(code.text, u"(hl)", u"m", kAnyCase);
+    if (!drop_accumulator(code)) return Verdict::mark;
+    hl_to_m(code);
     const bool is_reg = has_register_operand(code.text, mnemonic, variant);
     code.text = replace_text(code.text, mnemonic, is_reg ? reg : immediate, kAnyCase, 1, 1);
     return Verdict::rewrite;
@@ -224,12 +252,30 @@ Verdict rotate_accumulator(Code& code) {
   return Verdict::next;
 }
 
-// Register pairs to the 8080's letters: "bc" -> "b", "de" -> "d", "hl" -> "h".
-Step pair_letters() {
-  return [](Code& code) {
-    code.text = replace_text(code.text, u"bc", u"b", kAnyCase);
-    code.text = replace_text(code.text, u"de", u"d", kAnyCase);
-    code.text = replace_text(code.text, u"hl", u"h", kAnyCase);
+// Only a statement with exactly `count` operands: the action's steps may then
+// rely on the operands the pattern found.
+Action exactly(int count, Action action) {
+  return [count, action = std::move(action)](Code& code) {
+    return operands(code).count == count ? action(code) : Verdict::next;
+  };
+}
+
+// Rules 29, 38, 39: the register pair (the last operand) becomes the 8080's
+// letter; for "add hl,rp" the "hl," goes. The mnemonic is renamed.
+Action pair_form(std::u16string from, std::u16string to) {
+  static constexpr std::pair<std::u16string_view, std::u16string_view> kPairs[] = {
+      {u"bc", u"b"}, {u"de", u"d"}, {u"hl", u"h"}, {u"sp", u"sp"}};
+  return [=](Code& code) {
+    const Operands ops = operands(code);
+    const int last = ops.count - 1;
+    if (ops.count < 1 || ops.count > 2 || (ops.count == 2 && !operand_is(code, ops, 0, u"hl"))) return Verdict::next;
+    for (const auto& [z80, i8080] : kPairs) {
+      if (!operand_is(code, ops, last, z80)) continue;
+      replace_span(code, {ops.at[0].start, ops.at[last].end}, i8080);
+      code.text = replace_text(code.text, from, to, kAnyCase, code.mnemonic, 1);
+      return Verdict::rewrite;
+    }
+    return Verdict::next;
   };
 }
 
@@ -305,7 +351,7 @@ std::span<const Rule> rules_z80_to_8080() {
       {3, uR"(^[\t, ]{1,}ds[\t, ]{1,})", pass_through()},
       // 16-bit loads
       {4, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,hl([\t, ]|$))",
-       [](Code& c) { c.text = lead_in(c.text, u"ld") + u"sphl"; return Verdict::rewrite; }},
+       exactly(2, [](Code& c) { c.text = lead_in(c.text, u"ld") + u"sphl"; return Verdict::rewrite; })},
       {5, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(.*?\),hl)", direct_address(0, u"hl", u"shld")},
       {6, uR"(^[\t, ]{1,}ld[\t, ]{1,}hl,\(.*?\))", direct_address(1, u"hl", u"lhld")},
       {7, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,\()", mark_memory_load},
@@ -317,35 +363,34 @@ std::span<const Rule> rules_z80_to_8080() {
       {13, uR"(^[\t, ]{1,}ld[\t, ]{1,}hl,)", rewrite(replace_first(u"ld", u"lxi"), replace_first(u"hl", u"h"))},
       // Loads through (bc), (de), (hl) and direct addresses
       {14, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(bc\),a([\t, ]|$))",
-       rewrite(replace_first(u"ld", u"stax"), replace_first(u"(bc),a", u"b"))},
+       exactly(2, rewrite(replace_first(u"ld", u"stax"), replace_first(u"(bc),a", u"b")))},
       {15, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(de\),a([\t, ]|$))",
-       rewrite(replace_first(u"ld", u"stax"), replace_first(u"(de),a", u"d"))},
+       exactly(2, rewrite(replace_first(u"ld", u"stax"), replace_first(u"(de),a", u"d")))},
       {16, uR"(^[\t, ]{1,}ld[\t, ]{1,}a\,[\t, ]{0,}\(bc\)([\t, ]|$))",
-       rewrite(replace_first(u"ld", u"ldax"), replace_first(u"a,", u""), replace_first(u"(bc)", u"b"))},
+       exactly(2, rewrite(replace_first(u"ld", u"ldax"), replace_first(u"a,", u""), replace_first(u"(bc)", u"b")))},
       {17, uR"(^[\t, ]{1,}ld[\t, ]{1,}a\,[\t, ]{0,}\(de\)([\t, ]|$))",
-       rewrite(replace_first(u"ld", u"ldax"), replace_first(u"a,", u""), replace_first(u"(de)", u"d"))},
+       exactly(2, rewrite(replace_first(u"ld", u"ldax"), replace_first(u"a,", u""), replace_first(u"(de)", u"d")))},
       {18, uR"(^[\t, ]{1,}ld[\t, ]{1,})", store_through_hl},
       {19, uR"(^[\t, ]{1,}ld[\t, ]{1,}a,\(.*?\))", direct_address(1, u"a", u"lda")},
       {20, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(.*?\),a)", direct_address(0, u"a", u"sta")},
       {21, uR"(^[\t, ]{1,}ld[\t, ]{1,})", general_load},
       // Exchanges
       {22, uR"(^[\t, ]{1,}ex[\t, ]{1,}de,hl([\t, ]|$))",
-       [](Code& c) {
+       exactly(2, [](Code& c) {
          c.text = lead_in(c.text, u"ex") + u"xchg" + tail_text(c.text, find_text(c.text, u"hl", 1, kAnyCase) + 2);
          return Verdict::rewrite;
-       }},
+       })},
       {23, uR"(^[\t, ]{1,}ex[\t, ]{1,}\(sp\),hl([\t, ]|$))",
-       [](Code& c) { c.text = lead_in(c.text, u"ex") + u"xthl"; return Verdict::rewrite; }},
+       exactly(2, [](Code& c) { c.text = lead_in(c.text, u"ex") + u"xthl"; return Verdict::rewrite; })},
       {24, uR"(^[\t, ]{1,}ex[\t, ]{1,}af,af')", mark()},
       {25, uR"(^[\t, ]{1,}exx([\t, ]|$))", mark()},
       // Absolute jumps
       {26, uR"(^[\t, ]{1,}jp[\t, ]{1,}\(hl\)([\t, ]|$))",
-       rewrite(replace_first(u"jp", u"pchl"), replace_every(u"(hl)", u""))},
+       exactly(1, rewrite(replace_first(u"jp", u"pchl"), replace_every(u"(hl)", u"")))},
       {27, uR"(^[\t, ]{1,}jp[\t, ]{1,}[nz|z|nc|c|po|pe|p|m])", conditional_jump},
       {28, uR"(^[\t, ]{1,}jp[\t, ]{1,})", rewrite(replace_first(u"jp", u"jmp"))},
       // 16-bit and 8-bit arithmetic
-      {29, uR"(^[\t, ]{1,}add[\t, ]{1,}hl,(bc|de|hl|sp)([\t, ]|$))",
-       rewrite(replace_first(u"add", u"dad"), replace_every(u"hl,", u""), pair_letters())},
+      {29, uR"(^[\t, ]{1,}add[\t, ]{1,}hl,(bc|de|hl|sp)([\t, ]|$))", pair_form(u"add", u"dad")},
       {30, uR"(^[\t, ]{1,}(adc|sbc)[\t, ]{1,}hl,(bc|de|hl|sp))", mark()},
       {31, uR"(^[\t, ]{1,}adc([\t, ]|$))", arithmetic(u"adc", u"aci")},
       {32, uR"(^[\t, ]{1,}add([\t, ]|$))", arithmetic(u"add", u"adi")},
@@ -355,15 +400,13 @@ std::span<const Rule> rules_z80_to_8080() {
       {35, uR"(^[\t, ]{1,}di([\t, ]|$))", pass_through()},
       {36, uR"(^[\t, ]{1,}ei([\t, ]|$))", pass_through()},
       {37, uR"(^[\t, ]{1,}nop([\t, ]|$))", pass_through()},
-      // replace_every(u"sp", u"sp") writes "sp" in lower case, as the 8080 mnemonics are.
-      {38, uR"(^[\t, ]{1,}inc[\t, ]{1,}(bc|de|hl|sp)([\t, ]|$))",
-       rewrite(replace_first(u"inc", u"inx"), pair_letters(), replace_every(u"sp", u"sp"))},
-      {39, uR"(^[\t, ]{1,}dec[\t, ]{1,}(bc|de|hl|sp)([\t, ]|$))",
-       rewrite(replace_first(u"dec", u"dcx"), pair_letters(), replace_every(u"sp", u"sp"))},
+      // The pair goes out in lower case ("INC SP" -> "inx sp"), as the 8080 mnemonics are.
+      {38, uR"(^[\t, ]{1,}inc[\t, ]{1,}(bc|de|hl|sp)([\t, ]|$))", exactly(1, pair_form(u"inc", u"inx"))},
+      {39, uR"(^[\t, ]{1,}dec[\t, ]{1,}(bc|de|hl|sp)([\t, ]|$))", exactly(1, pair_form(u"dec", u"dcx"))},
       {40, uR"(^[\t, ]{1,}inc[\t, ]{1,}(a|b|c|d|e|h|l|\(hl\))([\t, ]|$))",
-       rewrite(replace_first(u"inc", u"inr"), replace_every(u"(hl)", u"m"))},
+       exactly(1, rewrite(replace_first(u"inc", u"inr"), replace_every(u"(hl)", u"m")))},
       {41, uR"(^[\t, ]{1,}dec[\t, ]{1,}(a|b|c|d|e|h|l|\(hl\))([\t, ]|$))",
-       rewrite(replace_first(u"dec", u"dcr"), replace_every(u"(hl)", u"m"))},
+       exactly(1, rewrite(replace_first(u"dec", u"dcr"), replace_every(u"(hl)", u"m")))},
       // Accumulator and flags
       {42, uR"(^[\t, ]{1,}daa([\t, ]|$))", pass_through()},
       {43, uR"(^[\t, ]{1,}cpl([\t, ]|$))", rewrite(replace_first(u"cpl", u"cma"))},

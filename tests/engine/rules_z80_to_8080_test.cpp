@@ -66,7 +66,7 @@ const Case k8BitLoads[] = {
     {u"⇥ld⇥a,r", u"; cannot convert:⇥ld⇥a,r", 21},
     {u"⇥ld⇥a,i", u"; cannot convert:⇥ld⇥a,i", 21},
     {u"⇥ld⇥r,(hl)", u"; cannot convert:⇥ld⇥r,(hl)", 0},  // marked as typed, not as rule 21 left it
-    {u",ld a,b", u",mvi a,b", 21},               // the operand follows the leading comma
+    {u",ld a,b", u",mov a,b", 21},               // a leading comma is a separator, not the operand comma
     {u"⇥ldir", u"; cannot convert:⇥ldir", 79},
     {u"⇥ldi", u"; cannot convert:⇥ldi", 79},
     {u"⇥lddr", u"; cannot convert:⇥lddr", 79},

@@ -6,8 +6,9 @@
 // Symbols every line may use, defined before each line is assembled. The names
 // hold register and mnemonic letters on purpose.
 const SYMBOLS = {
-  words: { buf: 0x1234, hlsave: 0x2345, lxitab: 0x3456, jpdata: 0x4567, recall: 0x0158, bcnt: 0x0a0b },
-  bytes: { port: 0x12, mval: 0x34, cnt: 0x56 },
+  words: { buf: 0x1234, hlsave: 0x2345, lxitab: 0x3456, jpdata: 0x4567, recall: 0x0158, bcnt: 0x0a0b,
+           top: 0x2000, bot: 0x1000, useriy: 0x3000, h_keyi: 0x4000 },
+  bytes: { port: 0x12, mval: 0x34, cnt: 0x56, pi: 0x03, fix: 0x21, vec: 0x18 },
   target: 0x40, // for relative jumps, in reach of address 0
 };
 
@@ -176,6 +177,92 @@ function i8080Forms() {
   return f;
 }
 
+// The forms people write that the forms above miss: expressions that start
+// with "(", blanks on both sides of commas, the accumulator written out, names
+// that hold i/ix/iy, commas after the mnemonic, restart numbers in every
+// spelling. A form may carry the spelling the assembler reads it in, where the
+// assembler does not know the one written (the meaning is the same).
+function z80Written() {
+  const f = [];
+  const add = (mn, ops, canonical = null, data = false) => f.push((s) => [mn, pick(ops, s), data, canonical && pick(canonical, s)]);
+  const both = (x) => [x, x];
+  add("ld", ["hl,(top-bot)/2", "hl,(buf)+1"]);
+  add("ld", ["a,(12h)-1", "a,(mval)-1"], ["a,0+(12h)-1", "a,0+(mval)-1"]);
+  add("ld", ["de,(1234h)+1", "de,(buf)+1"], ["de,0+(1234h)+1", "de,0+(buf)+1"]);
+  add("ld", ["bc,(10h)*2", "bc,(cnt)*2"], ["bc,0+(10h)*2", "bc,0+(cnt)*2"]);
+  add("ld", ["sp,(1000h)+100h", "sp,(top)+2"], ["sp,0+(1000h)+100h", "sp,0+(top)+2"]);
+  add("cp", ["(12h)+1", "(cnt)+1"], ["0+(12h)+1", "0+(cnt)+1"]);
+  add("add", ["a,(12h)-1", "a,(mval)-1"], ["a,0+(12h)-1", "a,0+(mval)-1"]);
+  add("ld", ["a,( 1234h )", "a,( buf )"]);
+  add("ld", ["( 1234h ),a", "( buf ),a"]);
+  add("ld", ["hl, ( 1234h )", "hl,( buf )"]);
+  add("ld", ["(( 1234h )),hl", "((buf)),hl"]);
+  add("jp", ["nz , 4567h", "nz , jpdata"]);
+  add("call", ["z , 0158h", "z , recall"]);
+  add("add", both("a , b"));
+  add("ld", both("(hl) , a"));
+  add("ld", both("b , c"));
+  add("ld", ["hl , 1234h", "hl , buf"]);
+  add("ld", ["(1234h) , hl", "(buf) , hl"]);
+  add("ld", ["a , (1234h)", "a , (buf)"]);
+  add("ex", both("de , hl"));
+  add("out", ["(12h) , a", "(port) , a"]);
+  add("in", ["a , (12h)", "a , (port)"]);
+  add("adc", ["a , 5", "a , cnt"]);
+  add("sbc", both("a , (hl)"));
+  for (const mn of ["sub", "and", "xor", "or", "cp"]) {
+    add(mn, both("a,b"), both("b"));
+    add(mn, ["a,12h", "a,cnt"], ["12h", "cnt"]);
+    add(mn, both("a,(hl)"), both("(hl)"));
+    add(mn, both("a , c"), both("c"));
+  }
+  add("cp", both("a,'0'"), both("'0'"));
+  add("ld", ["hl,pi+1", "hl,h_keyi+1"]);
+  add("ld", ["sp,useriy+2", "de,useriy"]);
+  add("ld", ["a,fix", "a,pi"]);
+  add("cp", ["'i'", "fix"]);
+  add("db", both("'Hi, there', 0"), null, true);
+  add("db", both("'ix+', 'i,'"), null, true);
+  add("ld,", both("a,b"));
+  add("jp,", ["nz,4567h", "z,jpdata"]);
+  for (const p of ["38h", "0x38", "$38", "56", "0038h", "00111000b", "%00111000", "70o"]) add("rst", both(p));
+  add("rst", both("#38"), both("38h"));
+  add("rst", both("#8"), both("8"));
+  return f;
+}
+
+function i8080Written() {
+  const f = [];
+  const add = (mn, ops, canonical = null, data = false) => f.push((s) => [mn, pick(ops, s), data, canonical && pick(canonical, s)]);
+  const both = (x) => [x, x];
+  add("mvi,", ["a,(12h)", "a,(mval)"]);
+  add("lxi,", ["b ,1234h", "b ,buf"]);
+  add("mvi,", both(" m, 5"));
+  add("mov", both("a ,b"));
+  add("mov", both("a , m"));
+  add("mvi", ["m ,12h", "m ,cnt"]);
+  add("lxi", ["h ,1234h", "h , buf"]);
+  add("mvi", ["a,(12h)-1", "a,(mval)-1"]);
+  add("lxi", ["h,(top-bot)/2", "h,(buf)+1"]);
+  add("lxi", ["b,(1234h)", "b,(buf)"]);
+  for (const mn of ["adi", "aci", "sui", "sbi", "ani", "xri", "ori", "cpi"]) add(mn, ["(12h)", "(cnt)+1"]);
+  add("lda", ["buf + 1", "( buf )"]);
+  add("lhld", ["(buf)+2", "buf+2"]);
+  for (const p of ["3", "03", "3h", "011b", "0b011", "3o"]) add("rst", both(p), both("3"));
+  return f;
+}
+
+// Relative jumps, translated with --jr-as-jump.
+function z80RelativeJumps() {
+  const f = [];
+  const add = (mn, ops) => f.push((s) => [mn, pick(ops, s), false, null]);
+  add("jr", E);
+  for (const cc of ["nz", "z", "nc", "c"]) add("jr", [`${cc},${E[0]}`, `${cc},${E[1]}`]);
+  add("jr", ["$+5", "$-2"]);
+  add("djnz", E);
+  return f;
+}
+
 const capitalise = (t) => t.charAt(0).toUpperCase() + t.slice(1);
 
 // The spellings: tabs, spaces, case, a blank after the comma, a label in column
@@ -188,14 +275,20 @@ const SPELLINGS = [
   (mn, ops) => `  ${mn}  ${ops.replace(/,/g, ", ")}  `,
 ];
 
-// [{line, data}] for "z80" or "8080".
-function corpus(cpu) {
-  const forms = cpu === "z80" ? z80Forms() : i8080Forms();
+const FORMS = {
+  "z80": z80Forms, "8080": i8080Forms, "z80 written": z80Written, "8080 written": i8080Written,
+  "z80 jr": z80RelativeJumps,
+};
+
+// [{line, data, canonical}] for a corpus named in FORMS; `canonical` is the
+// line as the assembler reads its meaning (the line itself if not given).
+function corpus(name) {
   const out = [];
-  forms.forEach((form, i) => {
+  FORMS[name]().forEach((form, i) => {
     SPELLINGS.forEach((spell, k) => {
-      const [mn, ops, data] = form((i + k) % 2);
-      out.push({ line: spell(mn, ops).replace(/\t$/, ""), data });
+      const [mn, ops, data, canonical] = form((i + k) % 2);
+      const line = spell(mn, ops).replace(/\t$/, "");
+      out.push({ line, data, canonical: canonical ? spell(mn.replace(/,$/, ""), canonical).replace(/\t$/, "") : line });
     });
   });
   return out;
