@@ -119,11 +119,11 @@ bool is_data_word(std::u16string_view word) {
   return is_one_of(word, kDataWords);
 }
 
-bool is_foreign_directive(std::u16string_view first_word) {
+bool is_foreign_directive(std::u16string_view first_word, Notation source) {
   if (first_word.empty()) return false;
   if (first_word[0] == u'#') return true;
-  return first_word[0] == u'.' && first_word.size() > 1 && !is_word(first_word, kZ80Switch) &&
-         !is_word(first_word, k8080Switch);
+  return first_word[0] == u'.' && first_word.size() > 1 &&
+         !is_word(first_word, source == Notation::z80 ? kZ80Switch : k8080Switch);
 }
 
 bool is_column1_dot_directive(std::u16string_view word) { return is_one_of(word, kColumn1DotDirectives); }

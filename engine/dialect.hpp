@@ -59,10 +59,10 @@ bool is_data_word(std::u16string_view word);
 inline constexpr std::u16string_view kZ80Switch = u".z80";
 inline constexpr std::u16string_view k8080Switch = u".8080";
 
-// A statement whose first word starts with "." (and is not the processor
-// switch) or with "#" is a directive of some assembler: it passes through as
-// typed.
-bool is_foreign_directive(std::u16string_view first_word);
+// A statement whose first word starts with "." or "#" is a directive of some
+// assembler: it passes through as typed. The processor switch of the source's
+// own notation is the exception: the chain rewrites it.
+bool is_foreign_directive(std::u16string_view first_word, Notation source);
 
 // Dot directives that may stand in column 1 without being a label.
 bool is_column1_dot_directive(std::u16string_view word);

@@ -112,7 +112,7 @@ void translate_statement_anew(const Policy& policy, const Options& options, std:
   result.decision = Decision::no_rule;
   result.rule = 0;
   const std::u16string_view word = first_word(typed);
-  if (is_foreign_directive(word) || is_definition(typed, policy.notation)) {
+  if (is_foreign_directive(word, policy.notation) || is_definition(typed, policy.notation)) {
     result.decision = Decision::directive;
     return;
   }
@@ -203,6 +203,9 @@ Translation translate(const Policy& policy, std::u16string_view line, const Opti
     translate_statement(policy, options, s.typed, s.needs_blank, statement);
     outcomes.push_back({statement.decision, statement.rule});
     rewritten[i] = statement.decision == Decision::rewrite ? statement.text : std::u16string(s.typed);
+    // A statement in column 1 stays there: the blank the rules needed goes again.
+    const bool column1 = i == 0 && parsed.label.empty() && parsed.inner.empty() && s.needs_blank;
+    if (column1 && statement.decision == Decision::rewrite && rewritten[i].starts_with(u' ')) rewritten[i].erase(0, 1);
   }
   t.outcome = outcomes.size() == 1 ? std::move(outcomes.front()) : Outcome{Decision::statements, 0, std::move(outcomes)};
 

@@ -155,6 +155,26 @@ TEST_F(Asmconv, CpmStyleSources) {
   EXPECT_EQ(r.err, "110 lines, 6 not convertible\n");
 }
 
+// Sources written for other assemblers, checked line by line by hand once.
+TEST_F(Asmconv, DialectSources) {
+  const fs::path data = TEST_DATA_DIR;
+  const struct {
+    const char* in;
+    const char* direction;
+    const char* out;
+    const char* summary;
+  } kFiles[] = {
+      {"m80.z80", "--to-8080", "m80.8080", "56 lines, 3 not convertible\n"},
+      {"tasm.z80", "--to-8080", "tasm.8080", "27 lines, 2 not convertible\n"},
+      {"intel.asm", "--to-z80", "intel.z80", "32 lines, 0 not convertible\n"},
+  };
+  for (const auto& f : kFiles) {
+    const Result r = run(std::string(f.direction) + " --check '" + (data / f.in).string() + "'");
+    EXPECT_EQ(r.out, slurp(data / f.out)) << f.in;
+    EXPECT_EQ(r.err.substr(r.err.rfind('\n', r.err.size() - 2) + 1), f.summary) << f.in;
+  }
+}
+
 TEST_F(Asmconv, HelpDocumentsEveryOption) {
   const Result r = run("--help");
   EXPECT_EQ(r.status, 0);
