@@ -1,9 +1,11 @@
 #include "engine/pattern_text.hpp"
 
+#include "engine/text.hpp"
+
 namespace engine {
 
 bool has_top_level_alternatives(std::u16string_view pattern) {
-  if (pattern.find(u"(?") != std::u16string_view::npos) return true;
+  if (pattern.find(u"(?") != kNone) return true;
   int depth = 0;
   bool in_class = false;
   for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -30,11 +32,11 @@ std::string literal_at(std::u16string_view pattern, std::size_t& i) {
   while (i < pattern.size()) {
     const char16_t c = pattern[i];
     if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
-        std::u16string_view(u",':;=_-!\"#%&/<>@~").find(c) != std::u16string_view::npos) {
+        std::u16string_view(u",':;=_-!\"#%&/<>@~").find(c) != kNone) {
       literal.push_back(static_cast<char>(c));
       ++i;
     } else if (c == u'\\' && i + 1 < pattern.size() &&
-               std::u16string_view(u"(),").find(pattern[i + 1]) != std::u16string_view::npos) {
+               std::u16string_view(u"(),").find(pattern[i + 1]) != kNone) {
       literal.push_back(static_cast<char>(pattern[i + 1]));
       i += 2;
     } else if (pattern.substr(i, 4) == u"\\x2C") {
@@ -44,7 +46,7 @@ std::string literal_at(std::u16string_view pattern, std::size_t& i) {
       break;
     }
   }
-  const bool optional_last = i < pattern.size() && std::u16string_view(u"*+?{").find(pattern[i]) != std::u16string_view::npos;
+  const bool optional_last = i < pattern.size() && std::u16string_view(u"*+?{").find(pattern[i]) != kNone;
   if (!literal.empty() && optional_last) literal.pop_back();
   return literal;
 }

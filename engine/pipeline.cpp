@@ -160,11 +160,12 @@ void translate_statement(const Policy& policy, const Options& options, std::u16s
 Translation translate(const Policy& policy, std::u16string_view line, const Options& options) {
   thread_local SourceLine parsed;
   thread_local StatementResult statement;
+  // In a comment, text after a "!" is a statement when a rule of the chain
+  // takes it. (The 8080 chain, the only one that reads comments so, has no
+  // marking rule: what a rule takes, it rewrites or lets through.)
   const LineRules rules{policy.notation, policy.statements_in_comment, [&](std::u16string_view candidate) {
-                          const bool blank = !is_separator(candidate.front());
-                          translate_statement(policy, options, candidate, blank, statement);
-                          return statement.decision == Decision::rewrite || statement.decision == Decision::pass_through ||
-                                 statement.decision == Decision::marked;
+                          translate_statement(policy, options, candidate, !is_separator(candidate.front()), statement);
+                          return statement.decision == Decision::rewrite || statement.decision == Decision::pass_through;
                         }};
   parse_line(line, rules, parsed);
 

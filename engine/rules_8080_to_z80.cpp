@@ -45,7 +45,7 @@ constexpr Rename kMemory[] = {{u"m", u"(hl)"}};
 constexpr Rename kThroughPairs[] = {{u"b", u"(bc)"}, {u"d", u"(de)"}};
 
 bool is_register_letter(std::u16string_view word) {
-  return word.size() == 1 && std::u16string_view(u"abcdehlmABCDEHLM").find(word[0]) != std::u16string_view::npos;
+  return word.size() == 1 && std::u16string_view(u"abcdehlmABCDEHLM").find(word[0]) != kNone;
 }
 
 // Operand i, when it is one of the names, becomes that name's Z80 text (with

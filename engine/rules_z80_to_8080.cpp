@@ -63,7 +63,7 @@ void hl_to_m(Code& code) {
 }
 
 bool is_register_letter(std::u16string_view word, bool with_m) {
-  return word.size() == 1 && (std::u16string_view(u"ABCDEHLabcdehl").find(word[0]) != std::u16string_view::npos ||
+  return word.size() == 1 && (std::u16string_view(u"ABCDEHLabcdehl").find(word[0]) != kNone ||
                               (with_m && (word[0] == u'M' || word[0] == u'm')));
 }
 
@@ -186,7 +186,7 @@ Verdict conditional_return(Code& code) {
 Verdict relative_jump(Code& code) {
   if (!code.options.jr_as_jump) return Verdict::mark;
   const Operands ops = operands(code);
-  if (ops.count == 0 || ops.count > 2 || text_of(code, ops.at[ops.count - 1]).find(u'$') != std::u16string_view::npos) {
+  if (ops.count == 0 || ops.count > 2 || text_of(code, ops.at[ops.count - 1]).find(u'$') != kNone) {
     return Verdict::mark;
   }
   if (ops.count == 1) {
@@ -205,7 +205,7 @@ enum class Operand { word, whole };
 bool has_register_operand(const std::u16string& code, std::u16string_view mnemonic, Operand variant) {
   std::u16string rest = upper_text(tail_text(code, find_text(code, mnemonic, 1, kAnyCase) + 3));
   const auto start = rest.find_first_not_of(u"\t ");
-  rest.erase(0, start == std::u16string::npos ? rest.size() : start);
+  rest.erase(0, start == kNone ? rest.size() : start);
   if (variant == Operand::word) {
     rest.resize(std::min(rest.size(), rest.find_first_of(u"\t ")));
   } else {

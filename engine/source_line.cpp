@@ -76,7 +76,7 @@ bool is_column1_statement(std::u16string_view text, Notation notation) {
   std::size_t end = 0;
   while (end < text.size() && !is_blank(text[end])) ++end;
   const std::u16string_view word = text.substr(0, end);
-  if (word.find(u':') != std::u16string_view::npos) return false;
+  if (word.find(u':') != kNone) return false;
   if (!is_column1_directive(word) && !is_column1_dot_directive(word)) return false;
   return !starts_with_defining_word(text.substr(end), notation) && !second_word(text).starts_with(u"=");
 }

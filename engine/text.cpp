@@ -130,7 +130,7 @@ std::u16string insert_text(std::u16string_view text, std::u16string_view inserti
 
 std::u16string trim_blanks(std::u16string_view text) {
   const auto first = text.find_first_not_of(u' ');
-  if (first == std::u16string_view::npos) return {};
+  if (first == kNone) return {};
   const auto last = text.find_last_not_of(u' ');
   return std::u16string(text.substr(first, last - first + 1));
 }

@@ -141,5 +141,28 @@ const Case kRows8080[] = {
 };
 TEST(RowsAfterTheChain, I8080ToZ80) { i8080(kRows8080); }
 
+// Behaviour that rests on the order of the rules or on how a line is read.
+const Case kEdgesZ80[] = {
+    {u"⇥ds⇥maxi, 0", u"⇥ds⇥maxi, 0", 3},             // a data line is never squeezed
+    {u"⇥db⇥hi, lo", u"⇥db⇥hi, lo", 1},
+    {u"⇥defw⇥a , b", u"⇥dw⇥a , b", 86},
+    {u"⇥,rla", u"⇥,ral", 47},                       // the mnemonic after commas as after blanks
+    {u"⇥,defb 1", u"⇥,db 1", 85},
+    {u"⇥cp⇥' ; compare with ix", u"⇥cpi⇥' ; compare with ix", 58},  // a comment after an unclosed quote
+    {u"⇥defm⇥'rst 1, set 1,a'", u"⇥db⇥'rst 1, set 1,a'", 85},      // no rule looks into a string
+};
+TEST(Edges, Z80To8080) { z80(kEdgesZ80); }
+
+const Case kEdges8080[] = {
+    {u"⇥db⇥'use xra a'", u"⇥db⇥'use xra a'", 1},    // data strings are data
+    {u"⇥db⇥x, xra a", u"⇥db⇥x, xra a", 1},          // row 1 comes before the unanchored row 21
+    {u"⇥dw⇥a , b", u"⇥dw⇥a , b", 2},
+    {u"⇥,xra b", u"⇥,xor b", 21},
+    {u"⇥,db 1", u"⇥,db 1", 1},
+    {u"Ü€:⇥xra⇥m ; Äöüß", u"Ü€:⇥xor⇥(hl) ; Äöüß", 21},  // positions count characters, not bytes
+    {u"⇥push⇥h ; Äöü! pop b", u"⇥push⇥hl ; Äöü! pop bc", 0},
+};
+TEST(Edges, I8080ToZ80) { i8080(kEdges8080); }
+
 }  // namespace
 }  // namespace engine

@@ -31,6 +31,9 @@ TEST(Utf, EncodesAndReplacesLoneSurrogates) {
   EXPECT_EQ(utf16_to_utf8(u"a\u00E4\u20AC\xD83D\xDE00"), "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
   EXPECT_EQ(utf16_to_utf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
   EXPECT_EQ(utf16_to_utf8(u"\xD83D"), "\xEF\xBF\xBD");
+  // Latin-1 letters inside the runs the encoder takes four at a time.
+  EXPECT_EQ(utf16_to_utf8(u"\u00C4\u00F6\u00FC\u00DF;1234\u00FF"), "\xC3\x84\xC3\xB6\xC3\xBC\xC3\x9F;1234\xC3\xBF");
+  EXPECT_EQ(utf8_to_utf16("1234567\xC3\x84"), u"1234567\u00C4");
 }
 
 TEST(Utf, LowerUtf8ReportsAscii) {
