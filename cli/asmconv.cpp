@@ -1,56 +1,71 @@
 // asmconv: the translation engine on the command line.
 //
-// Argument parsing and file I/O only; every translation decision is the engine's.
+// Argument parsing and file handling only; every translation decision is the
+// engine's, the reading, batching and writing translate_stream's.
 // Exit status: 0 done; 1 with --check when a line was marked not convertible;
 // 2 on a usage error or an input or output that cannot be read or written.
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <vector>
 
-#include "engine/line_reader.hpp"
-#include "engine/pipeline.hpp"
-#include "engine/utf.hpp"
+#include "cli/translate_stream.hpp"
+#include "fileio/safe_file.hpp"
 
 namespace {
 
 constexpr const char* kHelp =
-    "usage: asmconv (--to-8080 | --to-z80) [options] [FILE]\n"
+    "usage: asmconv (--to-8080 | --to-z80) [options] [FILE...]\n"
     "\n"
     "Translates assembly source line by line: --to-8080 reads Z80 mnemonics and\n"
     "writes 8080 mnemonics, --to-z80 the other way. A line with no equivalent comes\n"
-    "out marked \"; cannot convert:\" (--to-8080) or \";Cannot convert:\" (--to-z80).\n"
+    "out marked \"; cannot convert:\" (--to-8080) or \";Cannot convert:\" (--to-z80),\n"
+    "followed by the line as it was written.\n"
     "\n"
-    "FILE is read as UTF-8 (ill-formed bytes become U+FFFD); without FILE, or with\n"
-    "\"-\", standard input is read. CR LF, LF, a lone CR and a zero byte end a line.\n"
-    "The output has one line per input line, in UTF-8, with CR LF line ends if the\n"
-    "input's first line end was CR LF and LF otherwise.\n"
+    "Without FILE, or with \"-\", standard input is read (from where it stands).\n"
+    "Input is UTF-8, or UTF-8 or UTF-16 with a byte order mark, which the output\n"
+    "keeps; CR LF, LF, a lone CR and a zero byte end a line. The output has one\n"
+    "line per input line, ended as the input's first line is.\n"
     "\n"
     "options:\n"
-    "  -o OUT     write to OUT instead of standard output (replaced only when complete)\n"
-    "  --check    print \"N lines, M not convertible\" on standard error and exit\n"
-    "             with status 1 if any line was marked\n"
-    "  --explain  print on standard error, for each line, its number and how it was\n"
-    "             decided, e.g. \"12: rule 21 rewrite\"\n"
-    "  --help     show this text\n"
+    "  -o OUT         write to OUT (\"-\": standard output); one input only. A file is\n"
+    "                 replaced only when complete; a device or FIFO is written into\n"
+    "  -d DIR         write each FILE to DIR under its name with the extension of\n"
+    "                 the other notation: .asm (--to-8080) or .z80 (--to-z80)\n"
+    "  --check        report each marked line on standard error as\n"
+    "                 \"FILE:LINE: cannot convert: STATEMENT\", then \"N lines, M not\n"
+    "                 convertible\"; exit with status 1 if a line was marked\n"
+    "  --explain      print on standard error how each line was decided:\n"
+    "                 \"FILE:LINE: rule 21 rewrite: ld a,b -> mov a,b\"\n"
+    "  --jr-as-jump   (--to-8080) translate jr as jmp and jr cc as jcc: each grows\n"
+    "                 by a byte; a target relative to $ stays marked\n"
+    "  -j N           translate on N threads (default: one per processor)\n"
+    "  --version      print the version\n"
+    "  --help         show this text\n"
+    "  --             end of options: every argument after it is a FILE\n"
     "\n"
     "exit status: 0 done, 1 marked lines found (--check), 2 error\n";
 
+const char* const kOptions[] = {"--to-8080", "--to-z80", "--check", "--explain", "--jr-as-jump", "--version",
+                                "--help", "-o", "-d", "-j"};
+
 struct Options {
-  bool to_8080 = false;
-  bool to_z80 = false;
-  bool check = false;
-  bool explain = false;
+  bool to_8080 = false, to_z80 = false, help = false, version = false;
+  bool check = false, explain = false;
   engine::Options engine;
-  std::string input = "-";
+  unsigned threads = 0;
+  std::vector<std::string> inputs;
   std::string output;  // empty: standard output
+  std::string folder;  // -d
 };
 
 int fail(const std::string& message) {
@@ -58,13 +73,45 @@ int fail(const std::string& message) {
   return 2;
 }
 
+std::size_t distance(std::string_view a, std::string_view b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t up = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = up;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string unknown_option(std::string_view arg) {
+  std::string message = "unknown option " + std::string(arg);
+  const char* nearest = nullptr;
+  std::size_t best = 4;
+  for (const char* known : kOptions) {
+    if (const std::size_t d = distance(arg, known); d < best) best = d, nearest = known;
+  }
+  return message + (nearest ? " (did you mean " + std::string(nearest) + "?)" : " (see --help)");
+}
+
 // Returns an error message, or an empty text when the options are good.
-std::string parse(int argc, char** argv, Options& o, bool& help) {
-  bool have_input = false;
+std::string parse(int argc, char** argv, Options& o) {
+  bool options_end = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      help = true;
+    const auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    if (options_end || arg == "-" || arg.empty() || arg[0] != '-') {
+      o.inputs.emplace_back(arg);
+    } else if (arg == "--") {
+      options_end = true;
+    } else if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
     } else if (arg == "--to-8080") {
       o.to_8080 = true;
     } else if (arg == "--to-z80") {
@@ -76,77 +123,36 @@ std::string parse(int argc, char** argv, Options& o, bool& help) {
     } else if (arg == "--jr-as-jump") {
       o.engine.jr_as_jump = true;
     } else if (arg == "-o") {
-      if (i + 1 >= argc) return "-o needs a file name";
-      o.output = argv[++i];
-      if (o.output.empty()) return "-o needs a file name";
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return "unknown option " + std::string(arg) + " (see --help)";
-    } else if (have_input) {
-      return "more than one input file (see --help)";
+      const char* v = value();
+      if (v == nullptr || *v == '\0') return "-o needs a file name";
+      o.output = v;
+    } else if (arg == "-d") {
+      const char* v = value();
+      if (v == nullptr || *v == '\0') return "-d needs a folder";
+      o.folder = v;
+    } else if (arg == "-j" || (arg.starts_with("-j") && arg.size() > 2)) {
+      const std::string n = arg.size() > 2 ? std::string(arg.substr(2)) : (i + 1 < argc ? argv[++i] : "");
+      if (n.empty() || n.size() > 4 || n.find_first_not_of("0123456789") != std::string::npos || std::stoi(n) < 1) {
+        return "-j needs a number of threads from 1 to 9999";
+      }
+      o.threads = static_cast<unsigned>(std::stoi(n));
     } else {
-      o.input = arg;
-      have_input = true;
+      return unknown_option(arg);
     }
   }
-  if (help) return {};
+  if (o.help || o.version) return {};
   if (o.to_8080 == o.to_z80) return "say either --to-8080 or --to-z80 (see --help)";
+  if (o.inputs.empty()) o.inputs.emplace_back("-");
+  if (!o.output.empty() && !o.folder.empty()) return "-o and -d exclude each other";
+  if (!o.output.empty() && o.inputs.size() > 1) return "-o takes one input; use -d DIR for several";
+  if (!o.folder.empty() && std::find(o.inputs.begin(), o.inputs.end(), "-") != o.inputs.end()) {
+    return "-d needs file names, not standard input";
+  }
+  if (o.engine.jr_as_jump && o.to_z80) return "--jr-as-jump is for --to-8080";
   return {};
 }
 
-// The bytes to translate: a regular file is mapped, anything else (a pipe,
-// standard input) is read to its end.
-class Input {
- public:
-  Input() = default;
-  Input(const Input&) = delete;
-  Input& operator=(const Input&) = delete;
-  ~Input() {
-    if (mapped_ != nullptr) ::munmap(mapped_, size_);
-  }
-
-  // Returns an error text, or an empty one.
-  std::string open(const std::string& name) {
-    const bool standard = name == "-";
-    const int fd = standard ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    const std::string shown = standard ? std::string("standard input") : name;
-    if (fd < 0) return "cannot read " + shown + ": " + std::strerror(errno);
-    std::string error;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-      size_ = static_cast<std::size_t>(st.st_size);
-      void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-      if (p != MAP_FAILED) {
-        ::madvise(p, size_, MADV_SEQUENTIAL);
-        mapped_ = p;
-      }
-    }
-    if (mapped_ == nullptr && !read_to_end(fd)) error = "cannot read " + shown + ": " + std::strerror(errno);
-    if (!standard) ::close(fd);
-    return error;
-  }
-
-  std::string_view bytes() const {
-    return mapped_ != nullptr ? std::string_view(static_cast<const char*>(mapped_), size_) : read_;
-  }
-
- private:
-  bool read_to_end(int fd) {
-    char buffer[1 << 16];
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return false;
-      if (n == 0) return true;
-      read_.append(buffer, static_cast<std::size_t>(n));
-    }
-  }
-
-  void* mapped_ = nullptr;
-  std::size_t size_ = 0;
-  std::string read_;
-};
-
-bool write_all(int fd, std::string_view data) {
+bool write_fd(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
     if (n < 0 && errno == EINTR) continue;
@@ -156,130 +162,76 @@ bool write_all(int fd, std::string_view data) {
   return true;
 }
 
-// Where the translation goes: standard output, or a temporary file in the
-// output's folder that replaces the output only once it is complete, so a
-// failed run leaves the output as it was.
-class Output {
- public:
-  Output() = default;
-  Output(const Output&) = delete;
-  Output& operator=(const Output&) = delete;
-  ~Output() {
-    if (!temp_.empty()) ::unlink(temp_.c_str());
+// Translates one input to one output ("" or "-": standard output). Returns
+// the exit status it asks for (0, 1 or 2).
+int translate_file(const Options& o, const std::string& input, const std::string& output) {
+  const bool standard_in = input == "-";
+  const std::string shown = standard_in ? std::string("<stdin>") : input;
+  const int fd = standard_in ? STDIN_FILENO : ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return fail("cannot read " + shown + ": " + fileio::reason(errno));
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (!standard_in) ::close(fd);
+    return fail("cannot read " + shown + ": " + fileio::reason(EISDIR));
   }
 
-  // Returns an error text, or an empty one.
-  std::string open(const std::string& path) {
-    if (path.empty()) {
-      shown_ = "standard output";
-      return {};
+  fileio::SafeFile file;
+  const bool to_stdout = output.empty() || output == "-";
+  if (!to_stdout) {
+    if (const std::string error = file.open(output); !error.empty()) {
+      if (!standard_in) ::close(fd);
+      return fail(error);
     }
-    namespace fs = std::filesystem;
-    shown_ = path;
-    std::error_code ec;
-    target_ = fs::weakly_canonical(fs::path(path), ec);
-    if (ec) target_ = path;
-    temp_ = (target_.parent_path() / (target_.filename().string() + ".XXXXXX")).string();
-    fd_ = ::mkstemp(temp_.data());
-    if (fd_ < 0) {
-      temp_.clear();
-      return "cannot write " + shown_ + ": " + std::strerror(errno);
-    }
-    struct stat st {};
-    mode_t mode;
-    if (::stat(target_.c_str(), &st) == 0) {
-      mode = st.st_mode & 07777;
-    } else {
-      const mode_t mask = ::umask(0);
-      ::umask(mask);
-      mode = 0666 & ~mask;
-    }
-    ::fchmod(fd_, mode);
-    return {};
   }
-
-  std::string& buffer() { return buffer_; }
-
-  // Writes the buffer out once it holds a megabyte.
-  bool flush_if_full() { return buffer_.size() < (1 << 20) || flush(); }
-
-  bool flush() {
-    const bool ok = failed_ == 0 && write_all(fd_, buffer_);
-    if (!ok && failed_ == 0) failed_ = errno != 0 ? errno : EIO;
-    buffer_.clear();
-    return ok;
+  cli::StreamOptions so;
+  so.direction = o.to_8080 ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
+  so.engine = o.engine;
+  so.threads = o.threads;
+  so.check = o.check;
+  so.explain = o.explain;
+  so.name = shown;
+  const cli::StreamResult r = cli::translate_stream(
+      [fd](char* buffer, std::size_t size) { return static_cast<long>(::read(fd, buffer, size)); },
+      [&](std::string_view bytes) { return to_stdout ? write_fd(STDOUT_FILENO, bytes) : file.write(bytes); },
+      [](std::string_view bytes) { return write_fd(STDERR_FILENO, bytes); }, so);
+  if (!standard_in) ::close(fd);
+  if (!r.error.empty()) return fail("cannot read " + shown + ": " + r.error);  // the file is discarded
+  if (to_stdout && r.write_failed) return fail("cannot write standard output: " + fileio::reason(errno));
+  if (!to_stdout) {
+    if (const std::string error = file.commit(); !error.empty()) return fail(error);
   }
-
-  // Returns an error text, or an empty one.
-  std::string finish() {
-    flush();
-    if (temp_.empty()) {
-      return failed_ == 0 ? std::string() : "cannot write " + shown_ + ": " + std::strerror(failed_);
-    }
-    if (::close(fd_) != 0 && failed_ == 0) failed_ = errno;
-    if (failed_ == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) failed_ = errno;
-    if (failed_ != 0) return "cannot write " + shown_ + ": " + std::strerror(failed_);
-    temp_.clear();  // in place: nothing to remove
-    return {};
+  if (o.check) {
+    const std::string prefix = o.inputs.size() > 1 ? shown + ": " : std::string();
+    std::fprintf(stderr, "%s%zu lines, %zu not convertible\n", prefix.c_str(), r.lines, r.marked);
   }
-
- private:
-  int fd_ = STDOUT_FILENO;
-  std::string shown_;
-  std::filesystem::path target_;
-  std::string temp_;
-  std::string buffer_;
-  int failed_ = 0;
-};
+  return o.check && r.marked > 0 ? 1 : 0;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  fileio::guard_signals("asmconv");
   Options options;
-  bool help = false;
-  if (const std::string error = parse(argc, argv, options, help); !error.empty()) {
-    return fail(error);
-  }
-  if (help) {
+  if (const std::string error = parse(argc, argv, options); !error.empty()) return fail(error);
+  if (options.help) {
     std::fputs(kHelp, stdout);
     return 0;
   }
-
-  Input input;
-  if (const std::string error = input.open(options.input); !error.empty()) return fail(error);
-  Output output;
-  if (const std::string error = output.open(options.output); !error.empty()) return fail(error);
-
-  const auto translate =
-      options.to_8080 ? engine::translate_z80_to_8080 : engine::translate_8080_to_z80;
-  // The output's line ends are those of the input's first line end.
-  const std::string_view bytes = input.bytes();
-  const std::size_t first_end = bytes.find_first_of(std::string_view("\r\n\0", 3));
-  const bool crlf = first_end != std::string_view::npos && bytes.substr(first_end, 2) == "\r\n";
-  const std::string_view line_end = crlf ? "\r\n" : "\n";
-
-  std::string explanation;
-  std::size_t lines = 0;
-  std::size_t marked = 0;
-  bool pending_end = false;  // the last line's end, written once the next line comes
-  const engine::LineEnds ends = engine::for_each_line(bytes, [&](std::u16string_view line) {
-    std::string& out = output.buffer();
-    if (pending_end) out += line_end;
-    const engine::Translation t = translate(line, options.engine);
-    engine::append_utf8(out, t.text);
-    pending_end = true;
-    ++lines;
-    if (engine::is_not_convertible(t.outcome)) ++marked;
-    if (options.explain) explanation += std::to_string(lines) + ": " + engine::describe(t.outcome) + "\n";
-    output.flush_if_full();
-  });
-  // A last line without a line end in the input has none in the output either.
-  if (pending_end && ends.ends_with_line_end) output.buffer() += line_end;
-  if (const std::string error = output.finish(); !error.empty()) return fail(error);
-  if (options.explain) write_all(STDERR_FILENO, explanation);
-  if (options.check) {
-    std::fprintf(stderr, "%zu lines, %zu not convertible\n", lines, marked);
-    return marked > 0 ? 1 : 0;
+  if (options.version) {
+    std::printf("asmconv %s\n", Z80TOOLS_VERSION);
+    return 0;
   }
-  return 0;
+  if (options.threads == 0) options.threads = std::max(1u, std::thread::hardware_concurrency());
+
+  int status = 0;
+  for (const std::string& input : options.inputs) {
+    std::string output = options.output;
+    if (!options.folder.empty()) {
+      namespace fs = std::filesystem;
+      output = (fs::path(options.folder) / fs::path(input).filename().replace_extension(options.to_8080 ? ".asm" : ".z80"))
+                   .string();
+    }
+    status = std::max(status, translate_file(options, input, output));
+  }
+  return status;
 }

@@ -5,6 +5,7 @@
 #include "engine/rules.hpp"
 #include "engine/source_line.hpp"
 #include "engine/statement_cache.hpp"
+#include "engine/utf.hpp"
 
 namespace engine {
 namespace {
@@ -144,6 +145,12 @@ void translate_statement_anew(const Policy& policy, const Options& options, std:
 
 void translate_statement(const Policy& policy, const Options& options, std::u16string_view typed,
                          bool needs_blank, StatementResult& result) {
+  if (typed.size() > kLongestStatement) {
+    result.decision = Decision::too_long;
+    result.rule = 0;
+    result.text.clear();
+    return;
+  }
   if (policy.reference) {
     translate_statement_anew(policy, options, typed, needs_blank, result);
     return;
@@ -156,8 +163,21 @@ void translate_statement(const Policy& policy, const Options& options, std::u16s
   cache.remember(key, result);
 }
 
-// The line's output: labels, statements and comment.
-Translation translate(const Policy& policy, std::u16string_view line, const Options& options) {
+// Where a translation goes: a text of code units, or UTF-8 bytes.
+struct TextSink {
+  std::u16string& out;
+  void append(std::u16string_view s) { out += s; }
+  std::size_t size() const { return out.size(); }
+};
+struct Utf8Sink {
+  std::string& out;
+  void append(std::u16string_view s) { append_utf8(out, s); }
+  std::size_t size() const { return out.size(); }
+};
+
+// The line's output, appended to the sink: labels, statements and comment.
+template <typename Sink>
+LineInfo translate(const Policy& policy, std::u16string_view line, const Options& options, Sink sink) {
   thread_local SourceLine parsed;
   thread_local StatementResult statement;
   // In a comment, text after a "!" is a statement when a rule of the chain
@@ -169,65 +189,91 @@ Translation translate(const Policy& policy, std::u16string_view line, const Opti
                         }};
   parse_line(line, rules, parsed);
 
-  Translation t;
+  LineInfo info;
   const auto offset = [&](std::u16string_view piece) { return static_cast<std::size_t>(piece.data() - line.data()); };
-  t.text.reserve(line.size() + policy.marking.size() + 16);
-  t.text += parsed.label;
-  t.text += parsed.inner;
+  sink.append(parsed.label);
+  sink.append(parsed.inner);
   const Statement& first = parsed.statements.front();
   const Statement& last = parsed.statements.back();
-  t.source_begin = first.typed.data() != nullptr ? offset(first.typed) : line.size();
-  t.source_end = last.typed.data() != nullptr ? offset(last.typed) + last.typed.size() : t.source_begin;
+  info.source_begin = first.typed.data() != nullptr ? offset(first.typed) : line.size();
+  info.source_end = last.typed.data() != nullptr ? offset(last.typed) + last.typed.size() : info.source_begin;
   if (parsed.kind != SourceLine::Kind::code) {
-    t.outcome.decision = parsed.kind == SourceLine::Kind::blank        ? Decision::blank
-                         : parsed.kind == SourceLine::Kind::label_only ? Decision::label_only
-                                                                       : Decision::directive;
-    t.text_begin = t.text.size();
-    t.text += first.typed;
-    t.text_end = t.text.size();
-    t.text += parsed.comment;
-    return t;
+    info.outcome.decision = parsed.kind == SourceLine::Kind::blank        ? Decision::blank
+                            : parsed.kind == SourceLine::Kind::label_only ? Decision::label_only
+                                                                          : Decision::directive;
+    info.out_begin = sink.size();
+    sink.append(first.typed);
+    info.out_end = sink.size();
+    sink.append(parsed.comment);
+    return info;
   }
 
-  // Each statement on its own; blank ones stay as they are.
-  thread_local std::vector<std::u16string> rewritten;
-  rewritten.resize(parsed.statements.size());
-  std::vector<Outcome> outcomes;
-  outcomes.reserve(parsed.statements.size());
+  // Each statement on its own; blank ones stay as they are. The rewritten
+  // texts are kept one after another in one buffer.
+  thread_local std::u16string rewritten;
+  thread_local std::vector<std::size_t> ends;  // of each statement's text in `rewritten`
+  rewritten.clear();
+  ends.clear();
+  const bool several = parsed.statements.size() > 1;
   for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
     const Statement& s = parsed.statements[i];
+    Outcome outcome{Decision::blank};
     if (only_blanks(s.typed)) {
-      outcomes.push_back({Decision::blank});
-      rewritten[i] = s.typed;
-      continue;
+      rewritten += s.typed;
+    } else {
+      translate_statement(policy, options, s.typed, s.needs_blank, statement);
+      outcome = {statement.decision, statement.rule};
+      std::u16string_view text = statement.decision == Decision::rewrite ? std::u16string_view(statement.text) : s.typed;
+      // A statement in column 1 stays there: the blank the rules needed goes again.
+      const bool column1 = i == 0 && parsed.label.empty() && parsed.inner.empty() && s.needs_blank;
+      if (column1 && statement.decision == Decision::rewrite && text.starts_with(u' ')) text.remove_prefix(1);
+      rewritten += text;
     }
-    translate_statement(policy, options, s.typed, s.needs_blank, statement);
-    outcomes.push_back({statement.decision, statement.rule});
-    rewritten[i] = statement.decision == Decision::rewrite ? statement.text : std::u16string(s.typed);
-    // A statement in column 1 stays there: the blank the rules needed goes again.
-    const bool column1 = i == 0 && parsed.label.empty() && parsed.inner.empty() && s.needs_blank;
-    if (column1 && statement.decision == Decision::rewrite && rewritten[i].starts_with(u' ')) rewritten[i].erase(0, 1);
+    ends.push_back(rewritten.size());
+    if (several) {
+      info.outcome.decision = Decision::statements;
+      info.outcome.statements.push_back(std::move(outcome));
+    } else {
+      info.outcome = std::move(outcome);
+    }
   }
-  t.outcome = outcomes.size() == 1 ? std::move(outcomes.front()) : Outcome{Decision::statements, 0, std::move(outcomes)};
 
   // If one of them has no equivalent, the statements go out as they were typed.
-  const bool marked = is_not_convertible(t.outcome);
-  if (marked) t.text += policy.marking;
-  t.text_begin = t.text.size();
+  const bool marked = is_not_convertible(info.outcome);
+  if (marked) sink.append(policy.marking);
+  info.out_begin = sink.size();
+  std::size_t from = 0;
   for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
-    if (i > 0) t.text += u'!';
-    t.text += marked ? parsed.statements[i].typed : std::u16string_view(rewritten[i]);
-    t.text += parsed.statements[i].comment;
+    if (i > 0) sink.append(u"!");
+    if (marked) {
+      sink.append(parsed.statements[i].typed);
+    } else {
+      sink.append(std::u16string_view(rewritten).substr(from, ends[i] - from));
+    }
+    from = ends[i];
+    sink.append(parsed.statements[i].comment);
   }
-  t.text_end = t.text.size();
-  t.text += parsed.comment;
+  info.out_end = sink.size();
+  sink.append(parsed.comment);
+  return info;
+}
+
+Translation translate_text(const Policy& policy, std::u16string_view line, const Options& options) {
+  Translation t;
+  t.text.reserve(line.size() + policy.marking.size() + 16);
+  LineInfo info = translate(policy, line, options, TextSink{t.text});
+  t.outcome = std::move(info.outcome);
+  t.source_begin = info.source_begin;
+  t.source_end = info.source_end;
+  t.text_begin = info.out_begin;
+  t.text_end = info.out_end;
   return t;
 }
 
 std::vector<std::u16string> convert_all(const Policy& policy, std::span<const std::u16string> lines) {
   std::vector<std::u16string> out;
   out.reserve(lines.size());
-  for (const auto& line : lines) out.push_back(translate(policy, line, {}).text);
+  for (const auto& line : lines) out.push_back(translate_text(policy, line, {}).text);
   return out;
 }
 
@@ -238,6 +284,7 @@ bool is_not_convertible(const Outcome& outcome) {
     case Decision::index_register:
     case Decision::marked:
     case Decision::no_rule:
+    case Decision::too_long:
       return true;
     case Decision::statements:
       for (const Outcome& s : outcome.statements) {
@@ -260,6 +307,7 @@ std::string describe(const Outcome& outcome) {
     case Decision::pass_through: return rule + " pass-through";
     case Decision::marked: return rule + " marking";
     case Decision::no_rule: return "no rule";
+    case Decision::too_long: return "too long";
     case Decision::statements: {
       std::string text = "statements:";
       for (std::size_t i = 0; i < outcome.statements.size(); ++i) {
@@ -272,16 +320,21 @@ std::string describe(const Outcome& outcome) {
 }
 
 Translation translate_z80_to_8080(std::u16string_view line, const Options& options) {
-  return translate(z80_to_8080(false), line, options);
+  return translate_text(z80_to_8080(false), line, options);
 }
 Translation translate_8080_to_z80(std::u16string_view line, const Options& options) {
-  return translate(i8080_to_z80(false), line, options);
+  return translate_text(i8080_to_z80(false), line, options);
 }
 Translation translate_z80_to_8080_reference(std::u16string_view line, const Options& options) {
-  return translate(z80_to_8080(true), line, options);
+  return translate_text(z80_to_8080(true), line, options);
 }
 Translation translate_8080_to_z80_reference(std::u16string_view line, const Options& options) {
-  return translate(i8080_to_z80(true), line, options);
+  return translate_text(i8080_to_z80(true), line, options);
+}
+
+LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out) {
+  const Policy& policy = direction == Direction::z80_to_8080 ? z80_to_8080(false) : i8080_to_z80(false);
+  return translate(policy, line, options, Utf8Sink{out});
 }
 
 std::u16string convert_z80_to_8080(std::u16string_view line) { return translate_z80_to_8080(line).text; }

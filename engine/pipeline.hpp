@@ -46,8 +46,12 @@ enum class Decision {
   pass_through,    // rule `rule` let the code field through
   marked,          // rule `rule` marked the code field
   no_rule,         // no rule matched: marked
+  too_long,        // a statement longer than any assembler reads: marked as typed
   statements,      // several DRI statements, decided one by one
 };
+
+// Statements longer than this (in code units) are not run through the rules.
+inline constexpr std::size_t kLongestStatement = 1 << 16;
 
 struct Outcome {
   Decision decision;
@@ -60,8 +64,8 @@ struct Outcome {
 bool is_not_convertible(const Outcome& outcome);
 
 // "blank", "label only", "directive", "index register", "rule 21 rewrite",
-// "rule 3 pass-through", "rule 7 marking", "no rule", and for several statements
-// "statements: rule 17 rewrite ! rule 15 rewrite".
+// "rule 3 pass-through", "rule 7 marking", "no rule", "too long", and for
+// several statements "statements: rule 17 rewrite ! rule 15 rewrite".
 std::string describe(const Outcome& outcome);
 
 struct Translation {
@@ -82,6 +86,21 @@ Translation translate_8080_to_z80(std::u16string_view line, const Options& optio
 // hold the fast path to.
 Translation translate_z80_to_8080_reference(std::u16string_view line, const Options& options = {});
 Translation translate_8080_to_z80_reference(std::u16string_view line, const Options& options = {});
+
+enum class Direction { z80_to_8080, i8080_to_z80 };
+
+// Where the statements of a line stand, in the source line and in the output
+// (after the labels and the marking, before the comment): indices from 0, end
+// exclusive; in the output, of the bytes in `out` (including what it held).
+struct LineInfo {
+  Outcome outcome;
+  std::size_t source_begin = 0, source_end = 0;
+  std::size_t out_begin = 0, out_end = 0;
+};
+
+// Appends the translation of line to out as UTF-8, without building the whole
+// output line as a text first (for long lines). The same translation as above.
+LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out);
 
 std::u16string convert_z80_to_8080(std::u16string_view line);
 std::u16string convert_8080_to_z80(std::u16string_view line);

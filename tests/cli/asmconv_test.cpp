@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -30,6 +32,13 @@ void spit(const fs::path& p, std::string_view data) {
   f << data;
 }
 
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream s(text);
+  for (std::string line; std::getline(s, line);) lines.push_back(line);
+  return lines;
+}
+
 class Asmconv : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -40,10 +49,10 @@ class Asmconv : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  // Runs asmconv with args, standard input from a file holding input.
+  // Runs asmconv in the test's folder with args, standard input from a file holding input.
   Result run(const std::string& args, std::string_view input = {}) {
     spit(dir_ / "stdin", input);
-    const std::string cmd = std::string(ASMCONV_PATH) + " " + args + " < '" +
+    const std::string cmd = "cd '" + dir_.string() + "' && " + std::string(ASMCONV_PATH) + " " + args + " < '" +
                             (dir_ / "stdin").string() + "' > '" + (dir_ / "stdout").string() +
                             "' 2> '" + (dir_ / "stderr").string() + "'";
     const int raw = std::system(cmd.c_str());
@@ -67,19 +76,21 @@ TEST_F(Asmconv, LfInputGivesLfOutputAndKeepsTheFinalLineEnd) {
   EXPECT_EQ(r.out, "x\t\tequ\t5\n\n;Cannot convert:\tzork\n");
 }
 
-TEST_F(Asmconv, CheckCountsMarkedLines) {
-  Result r = run("--to-8080 --check", "start:\n\tzork\n; c\n");
+TEST_F(Asmconv, CheckReportsEachMarkedLine) {
+  Result r = run("--to-8080 --check", "start:\n\tjr\tz,  mainlp\n; c\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "3 lines, 1 not convertible\n");
+  EXPECT_EQ(r.err, "<stdin>:2: cannot convert: jr z, mainlp\n3 lines, 1 not convertible\n");
   r = run("--to-8080 --check", "start:\n; c\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "2 lines, 0 not convertible\n");
 }
 
-TEST_F(Asmconv, ExplainNamesTheDecision) {
-  const Result r = run("--to-8080 --explain", "\n; c\nstart:\nx equ 1\n\tld\t(ix+1),a\n\tzork\n");
+TEST_F(Asmconv, ExplainNamesTheDecisionAndShowsTheStatements) {
+  const Result r = run("--to-8080 --explain", "\n; c\nstart:\nx equ 1\n\tld\t(ix+1),a\n\tzork\nl:\tld\ta,  b ; x\n");
   EXPECT_EQ(r.err,
-            "1: blank\n2: blank\n3: label only\n4: directive\n5: index register\n6: no rule\n");
+            "<stdin>:1: blank\n<stdin>:2: blank\n<stdin>:3: label only\n<stdin>:4: directive: equ 1 -> equ 1\n"
+            "<stdin>:5: index register: ld (ix+1),a -> ; cannot convert: ld (ix+1),a\n"
+            "<stdin>:6: no rule: zork -> ; cannot convert: zork\n<stdin>:7: rule 21 rewrite: ld a, b -> mov a,b\n");
 }
 
 TEST_F(Asmconv, FilesInAndOut) {
@@ -105,9 +116,17 @@ TEST_F(Asmconv, ErrorsExitWithTwo) {
   } kErrors[] = {
       {"", "asmconv: say either --to-8080 or --to-z80"},
       {"--to-8080 --to-z80", "asmconv: say either"},
-      {"--to-8080 --frobnicate", "asmconv: unknown option --frobnicate"},
-      {"--to-8080 a b", "asmconv: more than one input file"},
+      {"--to-8080 --frobnicate", "asmconv: unknown option --frobnicate (see --help)"},
+      {"--to8080", "asmconv: unknown option --to8080 (did you mean --to-8080?)"},
+      {"--to-8080 --chek", "asmconv: unknown option --chek (did you mean --check?)"},
+      {"--to-8080 a b -o x", "asmconv: -o takes one input"},
       {"--to-8080 -o", "asmconv: -o needs a file name"},
+      {"--to-8080 -o ''", "asmconv: -o needs a file name"},
+      {"--to-8080 -d", "asmconv: -d needs a folder"},
+      {"--to-8080 -d x -o y a", "asmconv: -o and -d exclude each other"},
+      {"--to-8080 -d x", "asmconv: -d needs file names"},
+      {"--to-8080 -j 0", "asmconv: -j needs a number"},
+      {"--to-z80 --jr-as-jump", "asmconv: --jr-as-jump is for --to-8080"},
       {"--to-8080 '" + missing + "'", "asmconv: cannot read " + missing},
       {"--to-8080 '" + dir_.string() + "'", "asmconv: cannot read "},
       {"--to-8080 -o '" + (dir_ / "no" / "such" / "dir").string() + "'", "asmconv: cannot write "},
@@ -124,10 +143,30 @@ TEST_F(Asmconv, ErrorsExitWithTwo) {
 // change in the output is a change in behaviour.
 TEST_F(Asmconv, RealisticZ80Program) {
   const fs::path data = TEST_DATA_DIR;
-  const Result r = run("--to-8080 --check '" + (data / "monitor.z80").string() + "'");
+  const std::string name = (data / "monitor.z80").string();
+  const Result r = run("--to-8080 --check '" + name + "'");
   EXPECT_EQ(r.out, slurp(data / "monitor.8080"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "390 lines, 18 not convertible\n");
+  // Each report as an editor reads it: the file, the line, the statement.
+  const std::regex report("([^:]+):([0-9]+): cannot convert: (.*)");
+  const std::vector<std::string> in = lines_of(slurp(data / "monitor.z80"));
+  const std::vector<std::string> out = lines_of(r.out);
+  std::istringstream err(r.err);
+  std::size_t reports = 0;
+  for (std::string line; std::getline(err, line);) {
+    std::smatch m;
+    if (!std::regex_match(line, m, report)) {
+      EXPECT_EQ(line, "390 lines, 18 not convertible");
+      continue;
+    }
+    ++reports;
+    EXPECT_EQ(m[1].str(), name);
+    const std::size_t number = std::stoul(m[2].str());
+    ASSERT_LE(number, out.size());
+    EXPECT_NE(out[number - 1].find("; cannot convert:"), std::string::npos) << line;
+    EXPECT_NE(in[number - 1].find(m[3].str().substr(0, m[3].str().find(' '))), std::string::npos) << line;
+  }
+  EXPECT_EQ(reports, 18u);
 }
 
 TEST_F(Asmconv, Realistic8080Program) {
@@ -142,17 +181,18 @@ TEST_F(Asmconv, Realistic8080Program) {
 // conditional assembly and restarts.
 TEST_F(Asmconv, CpmStyleSources) {
   const fs::path data = TEST_DATA_DIR;
-  Result r = run("--to-z80 --check --explain '" + (data / "ccp.asm").string() + "'");
+  const std::string ccp = (data / "ccp.asm").string();
+  Result r = run("--to-z80 --check --explain '" + ccp + "'");
   EXPECT_EQ(r.out, slurp(data / "ccp.z80"));
   EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.err.find("\n16: rule 80 pass-through\n"), std::string::npos);  // if debug
-  EXPECT_NE(r.err.find("\n17: rule 83 rewrite\n"), std::string::npos);       // rst 7
-  EXPECT_NE(r.err.find("\n48: statements: rule 35 rewrite ! rule 48 rewrite\n"), std::string::npos);
+  EXPECT_NE(r.err.find(ccp + ":16: rule 80 pass-through: if debug -> if debug\n"), std::string::npos);
+  EXPECT_NE(r.err.find(ccp + ":17: rule 83 rewrite: rst 7 -> rst 38h\n"), std::string::npos);
+  EXPECT_NE(r.err.find(ccp + ":48: statements: rule 35 rewrite ! rule 48 rewrite: "), std::string::npos);
   EXPECT_NE(r.err.find("\n92 lines, 0 not convertible\n"), std::string::npos);
   r = run("--to-8080 --check '" + (data / "bios.z80").string() + "'");
   EXPECT_EQ(r.out, slurp(data / "bios.8080"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "110 lines, 6 not convertible\n");
+  EXPECT_EQ(r.err.substr(r.err.rfind('\n', r.err.size() - 2) + 1), "110 lines, 6 not convertible\n");
 }
 
 // Sources written for other assemblers, checked line by line by hand once.
@@ -175,10 +215,37 @@ TEST_F(Asmconv, DialectSources) {
   }
 }
 
+TEST_F(Asmconv, SeveralInputsAndOutputChoices) {
+  spit(dir_ / "a.z80", "\tld\ta,b\n");
+  spit(dir_ / "b.z80", "\tjr\tx\n");
+  spit(dir_ / "-x.z80", "\tret\n");
+  fs::create_directories(dir_ / "out");
+  const std::string a = (dir_ / "a.z80").string(), b = (dir_ / "b.z80").string();
+  Result r = run("--to-8080 --check '" + a + "' '" + b + "' -d '" + (dir_ / "out").string() + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(slurp(dir_ / "out" / "a.asm"), "\tmov\ta,b\n");
+  EXPECT_EQ(slurp(dir_ / "out" / "b.asm"), "; cannot convert:\tjr\tx\n");
+  EXPECT_EQ(r.err, a + ": 1 lines, 0 not convertible\n" + b + ":1: cannot convert: jr x\n" + b +
+                       ": 1 lines, 1 not convertible\n");
+  r = run("--to-z80 -d '" + (dir_ / "out").string() + "' '" + (dir_ / "out" / "a.asm").string() + "'");
+  EXPECT_EQ(slurp(dir_ / "out" / "a.z80"), "\tld\ta,b\n");
+  // Several inputs to standard output, one after the other; "-o -" is standard output too.
+  EXPECT_EQ(run("--to-8080 '" + a + "' '" + a + "'").out, "\tmov\ta,b\n\tmov\ta,b\n");
+  EXPECT_EQ(run("--to-8080 -o - '" + a + "'").out, "\tmov\ta,b\n");
+  // After "--" a name that starts with "-" is a file.
+  r = run("--to-8080 -- -x.z80");
+  EXPECT_EQ(r.out, "\tret\n");
+  EXPECT_EQ(run("--to-8080 -x.z80").status, 2);
+  r = run("--version");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.rfind("asmconv 1.", 0), 0u);
+}
+
 TEST_F(Asmconv, HelpDocumentsEveryOption) {
   const Result r = run("--help");
   EXPECT_EQ(r.status, 0);
-  for (const char* word : {"--to-8080", "--to-z80", "-o OUT", "--check", "--explain", "exit status"}) {
+  for (const char* word : {"--to-8080", "--to-z80", "-o OUT", "-d DIR", "--check", "--explain", "--jr-as-jump", "-j N",
+                           "--version", "--help", "exit status"}) {
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
   }
 }

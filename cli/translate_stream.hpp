@@ -1,0 +1,57 @@
+// A whole input translated, from the bytes read to the bytes written.
+//
+// The input is read block by block, from wherever it stands (standard input
+// that a shell has partly read is translated from there on), and never held
+// whole: lines are cut at CR LF, LF, a lone CR or a zero byte, translated in
+// batches and written in input order. With several threads, the lines of a
+// batch are shared out among them; the output is the same byte for byte.
+//
+// A byte order mark tells the encoding (engine/text_encoding.hpp): UTF-8
+// with a mark, or UTF-16 in either byte order, is written back in the same
+// encoding with the same mark. The output's line end is the input's first one
+// (CR LF, LF or a lone CR; LF after a zero byte or with no line end at all);
+// the last line has one only if the input's last line had one.
+//
+// Diagnostics go out line by line, as they come: with `check`, every marked
+// line as "NAME:LINE: cannot convert: STATEMENT"; with `explain`, every line as
+// "NAME:LINE: DECISION: STATEMENT -> TRANSLATION" (for a line without a
+// statement, "NAME:LINE: DECISION" alone). Statements are shown with their
+// blanks made single spaces.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/pipeline.hpp"
+#include "engine/text_encoding.hpp"
+
+namespace cli {
+
+struct StreamOptions {
+  engine::Direction direction = engine::Direction::z80_to_8080;
+  engine::Options engine;
+  unsigned threads = 1;
+  bool check = false;
+  bool explain = false;
+  std::string name;  // of the input, in diagnostics
+};
+
+struct StreamResult {
+  std::size_t lines = 0;
+  std::size_t marked = 0;
+  engine::Encoding encoding = engine::Encoding::utf8;
+  std::string error;   // why reading stopped (the system's reason); empty if it did not
+  bool write_failed = false;  // the output or the diagnostics could not be written
+};
+
+// Reads up to size bytes: the count, 0 at the end, or -1 with errno set.
+using ReadBlock = std::function<long(char* buffer, std::size_t size)>;
+// Writes all of the bytes; false on failure.
+using WriteBytes = std::function<bool(std::string_view bytes)>;
+
+StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, const WriteBytes& diagnostics,
+                              const StreamOptions& options);
+
+}  // namespace cli
