@@ -1,8 +1,10 @@
 #include "cli/translate_stream.hpp"
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -196,7 +198,12 @@ class Translator {
 StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, const WriteBytes& diagnostics,
                               const StreamOptions& options) {
   StreamResult result;
-  Pool pool(std::max(1u, options.threads));
+  // The workers stay for the next input (one pool per thread count asked for).
+  thread_local std::vector<std::unique_ptr<Pool>> pools;
+  const unsigned threads = std::max(1u, options.threads);
+  auto found = std::find_if(pools.begin(), pools.end(), [&](const auto& p) { return p->size() == threads; });
+  if (found == pools.end()) found = pools.insert(pools.end(), std::make_unique<Pool>(threads));
+  Pool& pool = **found;
   std::vector<Part> parts(pool.size());
   std::vector<Line> lines;
   std::string raw, text;  // raw: bytes as read (UTF-16 input only); text: UTF-8 not yet translated
@@ -205,15 +212,14 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
   std::unique_ptr<engine::Utf16Decoder> utf16;
   std::string encoded;    // output in UTF-16, when the input was
 
+  thread_local std::vector<char> block(kBlock);  // what one read brings, before it joins the text
   const auto fill = [&]() -> bool {
     std::string& into = utf16 ? raw : text;
-    const std::size_t at = into.size();
-    into.resize(at + kBlock);
     long n;
     do {
-      n = read(into.data() + at, kBlock);
+      n = read(block.data(), block.size());
     } while (n < 0 && errno == EINTR);
-    into.resize(at + static_cast<std::size_t>(std::max(n, 0L)));
+    if (n > 0) into.append(block.data(), static_cast<std::size_t>(n));
     if (n < 0) {
       result.error = std::strerror(errno);
       return false;

@@ -11,7 +11,7 @@ status=0
 dicts=$(mktemp -d)
 build-fuzz/tests/fuzz/make_dictionary z80 > "$dicts/fuzz_z80_to_8080.dict"
 build-fuzz/tests/fuzz/make_dictionary 8080 > "$dicts/fuzz_8080_to_z80.dict"
-for target in fuzz_z80_to_8080 fuzz_8080_to_z80 fuzz_line_reader fuzz_tapegen; do
+for target in fuzz_z80_to_8080 fuzz_8080_to_z80 fuzz_stream fuzz_line_reader fuzz_tapegen; do
   scratch=$(mktemp -d)
   log="$scratch.log"
   dict=()

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,10 +20,13 @@ namespace tapegen {
 // The largest data an image can describe with 16-bit addresses.
 inline constexpr std::size_t kMaxData = 65536;
 
-// Hexadecimal digits from the first character up to the first other character,
-// accumulated in 64 bits; the low 32 bits are the address. No prefix, sign or
-// blank is recognised: "0x8000" gives 0, "8000h" gives 0x8000, "" gives 0.
-std::int32_t parse_address(std::string_view text);
+// A load address: hexadecimal digits, optionally followed by "h" or "H"
+// ("8000", "8000h") or preceded by "0x", "$" or "#"; at most FFFF. Anything
+// else (a sign, a blank, other letters, no digits) is no address.
+std::optional<std::uint16_t> parse_address(std::string_view text);
+
+// How many bytes an image loaded at start can hold: up to address FFFF.
+constexpr std::size_t capacity(std::uint16_t start) { return 0x10000 - start; }
 
 // The input name with the part after the last dot of its file name replaced by
 // "rku", or ".rku" appended when the file name has no dot. Dots in folder names
@@ -31,5 +35,26 @@ std::string output_name(std::string_view input);
 
 // The whole image for data loaded at start.
 std::vector<std::uint8_t> make_image(std::int32_t start, std::span<const std::uint8_t> data);
+
+// The sum of the bytes, modulo 65536: the checksum the machine's loader shows.
+std::uint16_t checksum(std::span<const std::uint8_t> data);
+
+// What an image says of itself.
+struct ImageInfo {
+  std::uint16_t start = 0, end = 0;
+  std::size_t length = 0;           // data bytes between header and trailer
+  std::uint16_t checksum = 0;       // of those bytes
+  std::uint16_t stored_checksum = 0;
+  bool sync = false;                // the trailer starts 00 00 E6
+  // The addresses cover exactly the data, the trailer is in place and the
+  // stored checksum is the data's.
+  bool consistent() const;
+};
+
+// An image's header, data and trailer; nothing if it is shorter than 10 bytes.
+std::optional<ImageInfo> read_image(std::span<const std::uint8_t> image);
+
+// "prog.rku: load 0100-0102, 3 bytes, checksum 0006"
+std::string describe(std::string_view name, const ImageInfo& info);
 
 }  // namespace tapegen

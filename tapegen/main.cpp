@@ -1,95 +1,178 @@
-// tapegen addr filename: writes filename's bytes as an RKU tape image.
+// tapegen: writes a file's bytes as an RKU tape image, or reads an image back.
+//
+//   tapegen [-o OUT] [-v] ADDR FILE    FILE loaded at ADDR, written to OUT
+//                                      (default: FILE with the extension "rku")
+//   tapegen --info IMAGE               what an image holds, and whether it is whole
 //
 // Files, messages and exit codes only; the image itself is image.cpp's. Exit
-// status: 0 when the image was written, 1 after a file error, 2 after the usage
-// message. Messages go to standard error. The image is written under a
-// temporary name beside its final one and renamed into place only when it is
-// complete, so a failure leaves no partial image, and the input is never
-// written to, also when the output name leads to the input itself.
+// status: 0 when the image was written (or is consistent); 1 after a file
+// error, data that does not fit, or an inconsistent image; 2 after a usage
+// error or a bad address. Messages go to standard error and name the file and
+// the system's reason; a run without -v says nothing when it succeeds. The
+// image is written by fileio::SafeFile (complete or not at all), and never
+// over the input, also when the output name leads back to it.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "fileio/safe_file.hpp"
 #include "tapegen/image.hpp"
 #include "tapegen/read_input.hpp"
 
 namespace {
 
+constexpr const char* kUsage = "usage tapegen addr filename\n";
+constexpr const char* kHelp =
+    "usage: tapegen [-o OUT] [-v] ADDR FILE\n"
+    "       tapegen --info IMAGE\n"
+    "\n"
+    "Writes FILE's bytes as an RKU tape image loaded at ADDR: start and end\n"
+    "address, the data, 00 00 E6 and the checksum (the sum of the data bytes),\n"
+    "each two-byte value high byte first. The image goes to FILE with its\n"
+    "extension replaced by \"rku\", and never over FILE itself.\n"
+    "\n"
+    "ADDR is hexadecimal, 0000 to FFFF: 8000, 8000h, 0x8000, $8000 or #8000. The\n"
+    "data must be 1 to 65536 bytes and end at FFFF at the latest.\n"
+    "\n"
+    "options:\n"
+    "  -o OUT         write the image to OUT\n"
+    "  -v             after writing, print \"OUT: load 0100-0102, 3 bytes, checksum 0006\"\n"
+    "  --info IMAGE   print the same line for an existing image, and whether its\n"
+    "                 length and checksum are consistent (exit status 1 if not)\n"
+    "  --version      print the version\n"
+    "  --help         show this text\n"
+    "\n"
+    "exit status: 0 done, 1 file error, data that does not fit or an inconsistent\n"
+    "image, 2 usage error or bad address\n";
+
 int fail(const std::string& message, int status) {
-  std::fprintf(stderr, "%s\n", message.c_str());
+  std::fprintf(stderr, "tapegen: %s\n", message.c_str());
   return status;
 }
 
-bool write_all(int fd, const std::vector<std::uint8_t>& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
+// Reads a whole file (at most kMaxData + 1 bytes). Returns an error message,
+// or "" with the data.
+std::string read_file(const std::string& name, std::vector<std::uint8_t>& data, struct stat& st) {
+  const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return "cannot read " + name + ": " + fileio::reason(errno);
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return "cannot read " + name + ": " + fileio::reason(EISDIR);
   }
-  return true;
+  int error = 0;
+  const tapegen::ReadResult read = tapegen::read_input(
+      [fd, &error](std::uint8_t* buffer, std::size_t size) -> long {
+        ssize_t n;
+        do {
+          n = ::read(fd, buffer, size);
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) error = errno;
+        return n;
+      },
+      data);
+  ::close(fd);
+  if (read == tapegen::ReadResult::error) return "cannot read " + name + ": " + fileio::reason(error);
+  return {};
 }
 
-// Writes the image beside `output` and renames it into place.
-bool write_image(const std::string& output, const std::vector<std::uint8_t>& image) {
-  std::string temp = output + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  bool ok = write_all(fd, image);
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && ::rename(temp.c_str(), output.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+int info(const std::string& name) {
+  std::vector<std::uint8_t> data;
+  struct stat st {};
+  if (const std::string error = read_file(name, data, st); !error.empty()) return fail(error, 1);
+  const auto image = tapegen::read_image(data);
+  if (!image || data.size() > tapegen::kMaxData + 9) {
+    return fail(name + " is no RKU image: it has " + std::to_string(data.size()) +
+                    " bytes; an image has a 4-byte header, 1 to 65536 bytes of data and a 5-byte trailer",
+                1);
+  }
+  std::string line = tapegen::describe(name, *image);
+  if (image->consistent()) {
+    std::printf("%s; consistent\n", line.c_str());
+    return 0;
+  }
+  char why[160];
+  const std::size_t covered = image->end >= image->start ? image->end - image->start + 1u : 0;
+  std::snprintf(why, sizeof why, "; inconsistent: the addresses cover %zu bytes, the stored checksum is %04X%s",
+                covered, image->stored_checksum, image->sync ? "" : ", no 00 00 E6 before it");
+  std::printf("%s%s\n", line.c_str(), why);
+  return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A write beyond a file size limit must fail as a write error, not end the process.
-  std::signal(SIGXFSZ, SIG_IGN);
-  if (argc != 3) return fail("usage tapegen addr filename", 2);
+  fileio::guard_signals("tapegen");
+  std::vector<std::string> args;
+  std::string output;
+  bool verbose = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("tapegen %s\n", Z80TOOLS_VERSION);
+      return 0;
+    }
+    if (arg == "--info") {
+      if (argc != 3 || i != 1) {
+        std::fputs(kUsage, stderr);
+        return 2;
+      }
+      return info(argv[2]);
+    }
+    if (arg == "-v") {
+      verbose = true;
+    } else if (arg == "-o" && i + 1 < argc && argv[i + 1][0] != '\0') {
+      output = argv[++i];
+    } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
+      std::fprintf(stderr, "tapegen: unknown option %s\n%s", argv[i], kUsage);
+      return 2;
+    } else {
+      args.emplace_back(arg);
+    }
+  }
+  if (args.size() != 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
 
-  const std::int32_t start = tapegen::parse_address(argv[1]);
-  const std::string input = argv[2];
-  const std::string output = tapegen::output_name(input);
-
-  const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
-  struct stat in_stat {};
-  if (fd < 0 || ::fstat(fd, &in_stat) != 0) return fail("file read error:" + input, 1);
+  const auto start = tapegen::parse_address(args[0]);
+  if (!start) {
+    return fail("bad address '" + args[0] + "': expected hexadecimal 0000-FFFF, e.g. 8000 or 8000h", 2);
+  }
+  const std::string& input = args[1];
+  if (output.empty()) output = tapegen::output_name(input);
 
   std::vector<std::uint8_t> data;
-  const tapegen::ReadResult read = tapegen::read_input(
-      [fd](std::uint8_t* buffer, std::size_t size) -> long {
-        ssize_t n;
-        do {
-          n = ::read(fd, buffer, size);
-        } while (n < 0 && errno == EINTR);
-        return n;
-      },
-      data);
-  ::close(fd);
-  if (read == tapegen::ReadResult::error) return fail("file read error:" + input, 1);
-  if (read == tapegen::ReadResult::too_large) return fail("file too large:" + input, 1);
+  struct stat in_stat {};
+  if (const std::string error = read_file(input, data, in_stat); !error.empty()) return fail(error, 1);
+  const std::size_t fit = tapegen::capacity(*start);
+  char range[64];
+  std::snprintf(range, sizeof range, "at %04X an image holds 1 to %zu bytes (%04X-FFFF)", *start, fit, *start);
+  if (data.empty()) return fail(input + " is empty; " + range, 1);
+  if (data.size() > fit) {
+    const std::string size = data.size() > tapegen::kMaxData ? "more than 65536" : std::to_string(data.size());
+    return fail(input + " has " + size + " bytes; " + range, 1);
+  }
 
   // The output name may lead back to the input (its extension is already "rku",
-  // or a link): never replace the input.
+  // a link, -o): never replace the input.
   struct stat out_stat {};
   if (::stat(output.c_str(), &out_stat) == 0 && out_stat.st_dev == in_stat.st_dev &&
       out_stat.st_ino == in_stat.st_ino) {
-    return fail("file write error:" + output, 1);
+    return fail(output + " is the input file; choose another output with -o", 1);
   }
-  if (!write_image(output, tapegen::make_image(start, data))) {
-    return fail("file write error:" + output, 1);
-  }
+  const std::vector<std::uint8_t> image = tapegen::make_image(*start, data);
+  const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
+  if (const std::string error = fileio::write_file(output, bytes); !error.empty()) return fail(error, 1);
+  if (verbose) std::printf("%s\n", tapegen::describe(output, *tapegen::read_image(image)).c_str());
   return 0;
 }

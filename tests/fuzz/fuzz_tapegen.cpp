@@ -1,4 +1,5 @@
 // libFuzzer target: tapegen's address and output-name rules and its image.
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -7,13 +8,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
 
-  // The address is the value of the leading hex digits modulo 2^32: the last
-  // eight of them decide it.
-  const std::size_t digits = text.find_first_not_of("0123456789abcdefABCDEF");
-  const std::string hex = text.substr(0, digits);
-  const std::string last8 = hex.size() > 8 ? hex.substr(hex.size() - 8) : hex;
-  const auto want = static_cast<std::uint32_t>(last8.empty() ? 0 : std::stoul(last8, nullptr, 16));
-  if (static_cast<std::uint32_t>(tapegen::parse_address(text)) != want) std::abort();
+  // An address, once read, reads the same in every spelling; nothing above FFFF.
+  if (const auto address = tapegen::parse_address(text)) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%X", *address);
+    for (const std::string& spelling : {std::string(hex), std::string(hex) + "h", "0x" + std::string(hex), "$" + std::string(hex)}) {
+      if (tapegen::parse_address(spelling) != address) std::abort();
+    }
+  }
 
   // The name keeps its folders and gets "rku" after the last dot of the file name.
   const std::string out = tapegen::output_name(text);
@@ -25,10 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (dot != std::string::npos && dot >= name && out != text.substr(0, dot + 1) + "rku") std::abort();
   if ((dot == std::string::npos || dot < name) && out != text + ".rku") std::abort();
 
-  // The image: header, the data, the trailer.
-  const std::span<const std::uint8_t> bytes(data, std::min(size, tapegen::kMaxData));
-  const auto image = tapegen::make_image(tapegen::parse_address(text), bytes);
+  // The image: header, the data, the trailer; read back, it is consistent.
+  const std::uint16_t start = size > 1 ? static_cast<std::uint16_t>(data[0] << 8 | data[1]) : 0;
+  const std::span<const std::uint8_t> bytes(data, std::min(size, tapegen::capacity(start)));
+  const auto image = tapegen::make_image(start, bytes);
   if (image.size() != bytes.size() + 9 || image[bytes.size() + 6] != 0xE6) std::abort();
   if (!std::equal(bytes.begin(), bytes.end(), image.begin() + 4)) std::abort();
+  const auto info = tapegen::read_image(image);
+  if (!bytes.empty() && (!info || !info->consistent() || info->start != start)) std::abort();
   return 0;
 }

@@ -12,13 +12,13 @@ using Bytes = std::vector<std::uint8_t>;
 TEST(Tapegen, ParseAddress) {
   const struct {
     std::string_view text;
-    std::int32_t want;
+    std::optional<std::uint16_t> want;
   } kCases[] = {
-      {"100", 0x100},        {"C000", 0xC000},      {"c000", 0xC000},
-      {"8000h", 0x8000},     {"0x8000", 0},         {"$100", 0},
-      {"-5", 0},             {" 100", 0},           {"", 0},
-      {"12345", 0x12345},    {"FFFFFFFF", -1},      {"123456789", 0x23456789},  // low 32 bits
-      {"FFFFFFFFFFFFFFFFF1", static_cast<std::int32_t>(0xFFFFFFF1)},  // wraps in 64 bits
+      {"100", 0x100},   {"C000", 0xC000}, {"c000", 0xC000}, {"8000h", 0x8000}, {"8000H", 0x8000},
+      {"0x8000", 0x8000}, {"0X10", 0x10}, {"$100", 0x100},  {"#ff", 0xFF},     {"0", 0},
+      {"FFFF", 0xFFFF}, {"0000ffff", 0xFFFF},
+      {"zz", {}},   {"-5", {}},     {" 100", {}},   {"", {}},        {"h", {}},     {"0x", {}},
+      {"12345", {}}, {"10000", {}}, {"8000hh", {}}, {"0x8000h", {}}, {"$-1", {}},   {"100 ", {}},
   };
   for (const auto& c : kCases) EXPECT_EQ(parse_address(c.text), c.want) << c.text;
 }
@@ -46,6 +46,9 @@ TEST(Tapegen, Image) {
       {-1, {7}, {0x00, 0xFF, 0x00, 0xFF, 7, 0x00, 0x00, 0xE6, 0x00, 0x07}},
   };
   for (const auto& c : kCases) EXPECT_EQ(make_image(c.start, c.data), c.want) << c.start;
+  EXPECT_EQ(capacity(0x100), 0xFF00u);
+  EXPECT_EQ(capacity(0xFFFF), 1u);
+  EXPECT_EQ(capacity(0), 65536u);
 
   const Bytes ff(300, 0xFF);
   const Bytes image = make_image(0, ff);
@@ -58,6 +61,24 @@ TEST(Tapegen, Image) {
   EXPECT_EQ(big[3], 0xFF);
   EXPECT_EQ(big[kMaxData + 7], 0x00);  // checksum 65536 mod 65536
   EXPECT_EQ(big[kMaxData + 8], 0x00);
+}
+
+TEST(Tapegen, ReadsImagesBack) {
+  const Bytes good = make_image(0x100, Bytes{1, 2, 3});
+  const auto info = read_image(good);
+  ASSERT_TRUE(info);
+  EXPECT_TRUE(info->consistent());
+  EXPECT_EQ(describe("x.rku", *info), "x.rku: load 0100-0102, 3 bytes, checksum 0006");
+  Bytes longer = good;
+  longer.insert(longer.begin() + 4, 9);  // a byte more than the addresses say
+  EXPECT_FALSE(read_image(longer)->consistent());
+  Bytes summed = good;
+  summed.back() ^= 1;                     // a stored checksum that differs
+  EXPECT_FALSE(read_image(summed)->consistent());
+  Bytes unsynced = good;
+  unsynced[9] = 0xE5;
+  EXPECT_FALSE(read_image(unsynced)->consistent());
+  EXPECT_FALSE(read_image(Bytes(9, 0)));  // no data byte: no image
 }
 
 // A reader that hands out `total` bytes in blocks of at most `block`, and then
