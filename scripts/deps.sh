@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpcre2-dev libgtest-dev libbenchmark-dev
-          qt6-base-dev fonts-dejavu-core clang libclang-rt-dev "$@")
+          qt6-base-dev fonts-dejavu-core clang libclang-rt-dev dpkg-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do
