@@ -209,27 +209,34 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
   }
 
   // Each statement on its own; blank ones stay as they are. The rewritten
-  // texts are kept one after another in one buffer.
+  // texts are kept one after another in one buffer; a statement that goes out
+  // as typed is taken from the line itself.
+  struct Shown {
+    bool rewritten;
+    std::size_t from, to;  // in `rewritten`
+  };
   thread_local std::u16string rewritten;
-  thread_local std::vector<std::size_t> ends;  // of each statement's text in `rewritten`
+  thread_local std::vector<Shown> shown;
   rewritten.clear();
-  ends.clear();
+  shown.clear();
   const bool several = parsed.statements.size() > 1;
   for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
     const Statement& s = parsed.statements[i];
     Outcome outcome{Decision::blank};
-    if (only_blanks(s.typed)) {
-      rewritten += s.typed;
-    } else {
+    Shown piece{false, 0, 0};
+    if (!only_blanks(s.typed)) {
       translate_statement(policy, options, s.typed, s.needs_blank, statement);
       outcome = {statement.decision, statement.rule};
-      std::u16string_view text = statement.decision == Decision::rewrite ? std::u16string_view(statement.text) : s.typed;
-      // A statement in column 1 stays there: the blank the rules needed goes again.
-      const bool column1 = i == 0 && parsed.label.empty() && parsed.inner.empty() && s.needs_blank;
-      if (column1 && statement.decision == Decision::rewrite && text.starts_with(u' ')) text.remove_prefix(1);
-      rewritten += text;
+      if (statement.decision == Decision::rewrite) {
+        std::u16string_view text = statement.text;
+        // A statement in column 1 stays there: the blank the rules needed goes again.
+        const bool column1 = i == 0 && parsed.label.empty() && parsed.inner.empty() && s.needs_blank;
+        if (column1 && text.starts_with(u' ')) text.remove_prefix(1);
+        piece = {true, rewritten.size(), rewritten.size() + text.size()};
+        rewritten += text;
+      }
     }
-    ends.push_back(rewritten.size());
+    shown.push_back(piece);
     if (several) {
       info.outcome.decision = Decision::statements;
       info.outcome.statements.push_back(std::move(outcome));
@@ -242,15 +249,13 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
   const bool marked = is_not_convertible(info.outcome);
   if (marked) sink.append(policy.marking);
   info.out_begin = sink.size();
-  std::size_t from = 0;
   for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
     if (i > 0) sink.append(u"!");
-    if (marked) {
+    if (marked || !shown[i].rewritten) {
       sink.append(parsed.statements[i].typed);
     } else {
-      sink.append(std::u16string_view(rewritten).substr(from, ends[i] - from));
+      sink.append(std::u16string_view(rewritten).substr(shown[i].from, shown[i].to - shown[i].from));
     }
-    from = ends[i];
     sink.append(parsed.statements[i].comment);
   }
   info.out_end = sink.size();
