@@ -4,17 +4,23 @@
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFontDatabase>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QPlainTextDocumentLayout>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace frontend {
 namespace {
 
 const QColor kMarkedLine(255, 226, 190);
+const QColor kMarkTick(230, 120, 20);
+const char* const kOneEmptyLine = "one_empty_line";
 
 // The first local file a drag offers, or an empty text.
 QString first_file(const QMimeData* data) {
@@ -39,38 +45,174 @@ QString to_qstring(std::u16string_view text) {
   return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
+bool marked(const QTextBlock& b) { return b.userState() >= 0 && (b.userState() & 1) != 0; }
+
 }  // namespace
 
+// The vertical scroll bar with a tick beside it for each marked line.
+class MarkScrollBar : public QScrollBar {
+ public:
+  explicit MarkScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {}
+
+  void set_marks(std::vector<int> lines, int total) {
+    lines_ = std::move(lines);
+    total_ = std::max(total, 1);
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QScrollBar::paintEvent(event);
+    if (lines_.empty()) return;
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, this);
+    QPainter painter(this);
+    int last_row = -1;
+    // One tick per pixel row, however many lines fall on it.
+    for (const int line : lines_) {
+      const int row = groove.top() + static_cast<int>(static_cast<long long>(line) * groove.height() / total_);
+      if (row == last_row) continue;
+      last_row = row;
+      painter.fillRect(QRect(groove.left() + 2, row, groove.width() - 4, 2), kMarkTick);
+    }
+  }
+
+ private:
+  std::vector<int> lines_;
+  int total_ = 1;
+};
+
 EditorPane::EditorPane(const QString& select_all_text, QWidget* parent)
-    : QPlainTextEdit(parent), menu_(new QMenu(this)) {
+    : QPlainTextEdit(parent), menu_(new QMenu(this)), scroll_bar_(new MarkScrollBar(this)), ticks_timer_(new QTimer(this)) {
+  setVerticalScrollBar(scroll_bar_);
   setLineWrapMode(QPlainTextEdit::NoWrap);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setTabChangesFocus(false);
-  setTabStopDistance(QFontMetricsF(font()).horizontalAdvance(QLatin1Char(' ')) * 8);
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
+  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  set_font_points(font().pointSize());
 
   // Keep the selection visible without the focus.
   QPalette p = palette();
   p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-  p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-             p.color(QPalette::Active, QPalette::HighlightedText));
+  p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
   setPalette(p);
 
-  menu_->addAction(tr("Cut"), this, &QPlainTextEdit::cut);
-  menu_->addAction(tr("Copy"), this, &QPlainTextEdit::copy);
-  menu_->addAction(tr("Paste"), this, &QPlainTextEdit::paste);
+  // The keys are shown; pressed, they reach the pane or the window, not the menu.
+  const auto item = [this](const QString& text, QKeySequence keys, auto slot) {
+    QAction* a = menu_->addAction(text, this, slot);
+    a->setShortcut(keys);
+    a->setShortcutContext(Qt::WidgetShortcut);
+    a->setShortcutVisibleInContextMenu(true);
+    return a;
+  };
+  item(tr("Undo"), QKeySequence::Undo, &EditorPane::undo_asked);
+  item(tr("Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), &EditorPane::redo_asked);
   menu_->addSeparator();
-  menu_->addAction(select_all_text, this, &QPlainTextEdit::selectAll);
-
-  connect(document(), &QTextDocument::contentsChange, this, [this](int, int, int) {
-    if (!setting_text_) forget_marks();
+  cut_ = item(tr("Cut"), QKeySequence::Cut, &QPlainTextEdit::cut);
+  copy_ = item(tr("Copy"), QKeySequence::Copy, &QPlainTextEdit::copy);
+  item(tr("Paste"), QKeySequence::Paste, &QPlainTextEdit::paste);
+  menu_->addSeparator();
+  item(select_all_text, QKeySequence::SelectAll, &QPlainTextEdit::selectAll);
+  connect(menu_, &QMenu::aboutToShow, this, [this] {
+    cut_->setEnabled(textCursor().hasSelection());
+    copy_->setEnabled(textCursor().hasSelection());
   });
+
+  // The ticks follow a burst of edits once, when it is over.
+  ticks_timer_->setSingleShot(true);
+  ticks_timer_->setInterval(0);
+  connect(ticks_timer_, &QTimer::timeout, this, &EditorPane::update_ticks);
+
+  install(make_document({}));
+}
+
+QTextDocument* EditorPane::make_document(const std::vector<std::u16string>& lines, const std::vector<int>& states) {
+  std::size_t size = lines.size();
+  for (const auto& line : lines) size += line.size();
+  QString text;
+  text.reserve(static_cast<qsizetype>(size));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += QLatin1Char('\n');
+    text += to_qstring(lines[i]);
+  }
+  return make_document(text, lines.size() == 1 && lines[0].empty(), states);
+}
+
+QTextDocument* EditorPane::make_document(const QString& text, bool one_empty_line, const std::vector<int>& states) {
+  auto* document = new QTextDocument(this);
+  document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+  // Font and tab stops go in before the text: set after it, they would lay
+  // out every line again.
+  document->setDefaultFont(font());
+  QTextOption option = document->defaultTextOption();
+  option.setTabStopDistance(tabStopDistance());
+  option.setWrapMode(QTextOption::NoWrap);
+  document->setDefaultTextOption(option);
+  document->setPlainText(text);
+  document->setProperty(kOneEmptyLine, one_empty_line);
+  document->setModified(false);
+  if (!states.empty()) {
+    std::size_t i = 0;
+    for (QTextBlock b = document->begin(); b.isValid() && i < states.size(); b = b.next(), ++i) b.setUserState(states[i]);
+  }
+  return document;
+}
+
+void EditorPane::install(QTextDocument* document) {
+  setDocument(document);
+  watch(document);
+  update_ticks();
+  viewport()->update();
+  emit document_installed();
+}
+
+void EditorPane::fill(const QString& text, bool one_empty_line, const std::vector<int>& states) {
+  QTextDocument* d = document();
+  d->setPlainText(text);
+  d->setProperty(kOneEmptyLine, one_empty_line);
+  std::size_t i = 0;
+  for (QTextBlock b = d->begin(); b.isValid() && i < states.size(); b = b.next(), ++i) b.setUserState(states[i]);
+  d->setModified(false);
+  update_ticks();
+  viewport()->update();
+}
+
+void EditorPane::watch(QTextDocument* document) {
+  if (watched_) disconnect(watched_, nullptr, this, nullptr);
+  watched_ = document;
+  // An edit drops the state of the lines it touches, no other.
+  connect(document, &QTextDocument::contentsChange, this, [this](int position, int, int added) {
+    QTextDocument* d = this->document();
+    if (added > 0 || d->property(kOneEmptyLine).toBool()) d->setProperty(kOneEmptyLine, false);
+    QTextBlock last = d->findBlock(position + added);
+    if (!last.isValid()) last = d->lastBlock();
+    bool dropped = false;
+    for (QTextBlock b = d->findBlock(position); b.isValid(); b = b.next()) {
+      dropped = dropped || marked(b);
+      b.setUserState(-1);
+      if (b == last) break;
+    }
+    if (dropped) ticks_timer_->start();
+  });
+  connect(document, &QTextDocument::blockCountChanged, ticks_timer_, qOverload<>(&QTimer::start));
+}
+
+void EditorPane::update_ticks() {
+  ticks_timer_->stop();
+  std::vector<int> lines;
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+    if (marked(b)) lines.push_back(b.blockNumber());
+  }
+  scroll_bar_->set_marks(std::move(lines), document()->blockCount());
+  emit marks_changed();
 }
 
 std::size_t EditorPane::count_lines() const {
-  if (document()->isEmpty()) return one_empty_line_ ? 1 : 0;
+  if (document()->isEmpty()) return document()->property(kOneEmptyLine).toBool() ? 1 : 0;
   return static_cast<std::size_t>(document()->blockCount());
 }
 
@@ -80,95 +222,89 @@ std::u16string EditorPane::get_line(std::size_t index) const {
 
 std::vector<std::u16string> EditorPane::all_lines() const {
   std::vector<std::u16string> lines;
-  if (document()->isEmpty()) {
-    if (one_empty_line_) lines.emplace_back();
-    return lines;
-  }
-  lines.reserve(static_cast<std::size_t>(document()->blockCount()));
-  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-    lines.push_back(b.text().toStdU16String());
-  }
+  lines.reserve(count_lines());
+  if (count_lines() == 0) return lines;
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) lines.push_back(b.text().toStdU16String());
   return lines;
 }
 
-void EditorPane::clear_pane() {
-  set_text({});
-  one_empty_line_ = false;
-  forget_marks();
-}
+void EditorPane::clear_pane() { install(make_document({})); }
 
 void EditorPane::append_line(std::u16string_view text) {
   const bool empty = document()->isEmpty();
+  const bool one_empty_line = document()->property(kOneEmptyLine).toBool();
   QTextCursor cursor(document());
   cursor.movePosition(QTextCursor::End);
-  if (!empty || one_empty_line_) cursor.insertText(QStringLiteral("\n"));
+  if (!empty || one_empty_line) cursor.insertText(QStringLiteral("\n"));
   cursor.insertText(to_qstring(text));
-  if (empty && text.empty()) one_empty_line_ = true;
+  if (empty && text.empty()) document()->setProperty(kOneEmptyLine, true);
   setTextCursor(cursor);
 }
 
 void EditorPane::replace_lines(std::span<const std::u16string> lines) {
-  std::size_t size = lines.size();
-  for (const auto& line : lines) size += line.size();
-  QString text;
-  text.reserve(static_cast<qsizetype>(size));
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += QLatin1Char('\n');
-    text += to_qstring(lines[i]);
-  }
-  set_text(text);
-  one_empty_line_ = lines.size() == 1 && lines[0].empty();
-  forget_marks();
-}
-
-void EditorPane::set_text(const QString& text) {
-  // The editor's own undo would record every line of a large text one by one;
-  // the text the pane held is kept instead, for one Ctrl+Z to bring back.
-  before_ = Previous{toPlainText(), one_empty_line_};
-  setting_text_ = true;
-  setPlainText(text);
-  setting_text_ = false;
-  moveCursor(QTextCursor::End);
-}
-
-bool EditorPane::undo_replacement() {
-  if (!before_ || document()->isUndoAvailable()) return false;
-  const Previous previous = std::move(*before_);
-  before_.reset();
-  setting_text_ = true;
-  setPlainText(previous.text);
-  setting_text_ = false;
-  one_empty_line_ = previous.one_empty_line;
-  forget_marks();
-  moveCursor(QTextCursor::End);
-  return true;
+  install(make_document(std::vector<std::u16string>(lines.begin(), lines.end())));
 }
 
 void EditorPane::set_marked_lines(const std::vector<std::size_t>& lines) {
-  marked_.assign(static_cast<std::size_t>(document()->blockCount()), 0);
-  for (std::size_t line : lines) {
-    if (line < marked_.size()) marked_[line] = 1;
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) b.setUserState(-1);
+  for (const std::size_t line : lines) {
+    QTextBlock b = document()->findBlockByNumber(static_cast<int>(line));
+    if (b.isValid()) b.setUserState(1);
   }
+  update_ticks();
   viewport()->update();
 }
 
 std::vector<std::size_t> EditorPane::marked_lines() const {
   std::vector<std::size_t> lines;
-  for (std::size_t i = 0; i < marked_.size(); ++i) {
-    if (marked_[i]) lines.push_back(i);
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+    if (marked(b)) lines.push_back(static_cast<std::size_t>(b.blockNumber()));
   }
   return lines;
 }
 
-void EditorPane::forget_marks() {
-  if (marked_.empty()) return;
-  marked_.clear();
-  viewport()->update();
+bool EditorPane::is_marked(int line) const { return marked(document()->findBlockByNumber(line)); }
+
+int EditorPane::line_state(int line) const { return document()->findBlockByNumber(line).userState(); }
+
+int EditorPane::find_marked(int from, bool forward, bool& wrapped) const {
+  wrapped = false;
+  const QTextBlock start = document()->findBlockByNumber(std::max(from, 0));
+  if (!start.isValid()) return -1;
+  for (QTextBlock b = forward ? start.next() : start.previous(); b.isValid(); b = forward ? b.next() : b.previous()) {
+    if (marked(b)) return b.blockNumber();
+  }
+  wrapped = true;
+  for (QTextBlock b = forward ? document()->begin() : document()->lastBlock(); b.isValid();
+       b = forward ? b.next() : b.previous()) {
+    if (marked(b)) return b.blockNumber();
+    if (b == start) break;
+  }
+  return -1;
 }
 
 int EditorPane::first_visible_line() const { return verticalScrollBar()->value(); }
 
 void EditorPane::scroll_to_line(int line) { verticalScrollBar()->setValue(line); }
+
+void EditorPane::go_to_line(int line, bool select) {
+  const QTextBlock b = document()->findBlockByNumber(line);
+  if (!b.isValid()) return;
+  QTextCursor cursor(b);
+  if (select) cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  setTextCursor(cursor);
+  ensureCursorVisible();
+}
+
+int EditorPane::font_points() const { return font().pointSize(); }
+
+void EditorPane::set_font_points(int points) {
+  QFont f = font();
+  f.setPointSize(points);
+  setFont(f);
+  document()->setDefaultFont(f);
+  setTabStopDistance(QFontMetricsF(f).horizontalAdvance(QLatin1Char(' ')) * 8);
+}
 
 void EditorPane::contextMenuEvent(QContextMenuEvent* event) {
   // At the mouse, also when the menu is asked for from the keyboard.
@@ -185,10 +321,15 @@ void EditorPane::dropEvent(QDropEvent* event) {
 }
 
 void EditorPane::keyPressEvent(QKeyEvent* event) {
-  // Once the editor's own undo history is used up, Ctrl+Z takes back the last
-  // replacement of the whole text.
-  if (event->matches(QKeySequence::Undo) && undo_replacement()) {
-    event->accept();
+  // One history for both panes: the window undoes and redoes.
+  const QKeyCombination keys = event->keyCombination();
+  if (event->matches(QKeySequence::Undo)) {
+    emit undo_asked();
+    return;
+  }
+  if (event->matches(QKeySequence::Redo) || keys == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
+      keys == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z)) {
+    emit redo_asked();
     return;
   }
   const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
@@ -203,17 +344,15 @@ void EditorPane::keyPressEvent(QKeyEvent* event) {
 }
 
 void EditorPane::paintEvent(QPaintEvent* event) {
-  if (!marked_.empty()) {
-    QPainter painter(viewport());
-    const QPointF offset = contentOffset();
-    const int width = viewport()->width();
-    for (QTextBlock b = firstVisibleBlock(); b.isValid(); b = b.next()) {
-      const QRectF r = blockBoundingGeometry(b).translated(offset);
-      if (r.top() > event->rect().bottom()) break;
-      const auto n = static_cast<std::size_t>(b.blockNumber());
-      if (n < marked_.size() && marked_[n]) painter.fillRect(QRectF(0, r.top(), width, r.height()), kMarkedLine);
-    }
+  QPainter painter(viewport());
+  const QPointF offset = contentOffset();
+  const int width = viewport()->width();
+  for (QTextBlock b = firstVisibleBlock(); b.isValid(); b = b.next()) {
+    const QRectF r = blockBoundingGeometry(b).translated(offset);
+    if (r.top() > event->rect().bottom()) break;
+    if (marked(b)) painter.fillRect(QRectF(0, r.top(), width, r.height()), kMarkedLine);
   }
+  painter.end();
   QPlainTextEdit::paintEvent(event);
 }
 

@@ -1,34 +1,46 @@
 // An editor pane of the window.
 //
-// A plain-text editor that never wraps lines, with tab stops every 8 character
-// widths and both scroll bars. A typed Tab inserts a tab; Tab with Ctrl, Shift
-// or Alt moves the focus (Shift: backwards). The selection stays visible when the
-// pane loses the focus. A right click (or the menu key) opens the pane's context
-// menu at the mouse: "Cut", "Copy", "Paste", a separator and the select-all item.
-// The pane accepts dropped files only, with the copy effect, and reports the
-// first one; a dragged text selection is refused. Lines set by set_marked_lines
-// are shown on a tinted background until the pane is edited or cleared.
+// A plain-text editor that never wraps lines, in the system's fixed-pitch font
+// with tab stops every 8 characters, and both scroll bars. A typed Tab inserts
+// a tab; Tab with Ctrl, Shift or Alt moves the focus (Shift: backwards). The
+// selection stays visible when the pane loses the focus. A right click (or the
+// menu key) opens the pane's context menu at the mouse: Undo, Redo, Cut, Copy,
+// Paste and the select-all item, with their keys; Cut and Copy only with a
+// selection. The pane accepts dropped files only, with the copy effect, and
+// reports the first one; a dragged text selection is refused.
 //
-// As a Pane it holds the lines of its document (see pane.hpp). replace_lines is
-// one edit: once the editor's own undo history is used up, Ctrl+Z restores the
-// text the pane held before.
+// Each line (text block) may carry the state of a translation
+// (pane_commands.hpp): how it was decided and whether it is marked. Marked
+// lines are tinted and show as ticks beside the vertical scroll bar. Editing
+// a line drops its own state only; the others keep theirs until the document
+// is replaced.
+//
+// Undo and redo keys are not the editor's: the pane asks the window, which
+// keeps one history of both panes (edit_history.hpp). A document is replaced
+// whole (a translation, a file) by install().
+//
+// As a Pane it holds the lines of its document (see pane.hpp).
 #pragma once
 
 #include <QPlainTextEdit>
-#include <optional>
+#include <QPointer>
 #include <vector>
 
 #include "frontend/pane.hpp"
 
 class QMenu;
+class QTimer;
+class QTextDocument;
 
 namespace frontend {
+
+class MarkScrollBar;
 
 class EditorPane : public QPlainTextEdit, public Pane {
   Q_OBJECT
 
  public:
-  // select_all_text: the fourth item of the context menu.
+  // select_all_text: the last item of the context menu.
   EditorPane(const QString& select_all_text, QWidget* parent = nullptr);
 
   std::size_t count_lines() const override;
@@ -38,16 +50,45 @@ class EditorPane : public QPlainTextEdit, public Pane {
   std::vector<std::u16string> all_lines() const override;
   void replace_lines(std::span<const std::u16string> lines) override;
 
-  // Tints the given lines (indices from 0).
+  // A new document with these lines and states (-1: none), owned by the pane,
+  // not yet shown. Lines "a" and "" make a document of two blocks, no lines
+  // one empty block.
+  QTextDocument* make_document(const std::vector<std::u16string>& lines, const std::vector<int>& states = {});
+  // The same from the lines joined with line feeds.
+  QTextDocument* make_document(const QString& text, bool one_empty_line, const std::vector<int>& states = {});
+  // Shows the document (one of make_document's), with the pane's font and tab stops.
+  void install(QTextDocument* document);
+  // Puts text (lines joined with line feeds) and states into the document the
+  // pane shows, which must be empty: laid out once, as it goes in.
+  void fill(const QString& text, bool one_empty_line, const std::vector<int>& states);
+
+  // Marks the given lines (indices from 0), dropping every other state.
   void set_marked_lines(const std::vector<std::size_t>& lines);
   std::vector<std::size_t> marked_lines() const;
+  bool is_marked(int line) const;
+  // The state of a line, -1 if it has none.
+  int line_state(int line) const;
+  // The next (or previous) marked line after (or before) `from`, going round
+  // the ends; -1 if there is none. `wrapped` tells whether it went round.
+  int find_marked(int from, bool forward, bool& wrapped) const;
 
   QMenu* context_menu() const { return menu_; }
   int first_visible_line() const;
   void scroll_to_line(int line);
+  // Puts the caret at the start of a line (and selects it with `select`).
+  void go_to_line(int line, bool select);
+
+  int font_points() const;
+  void set_font_points(int points);
 
  signals:
   void file_dropped(const QString& path);
+  void undo_asked();
+  void redo_asked();
+  // The marked lines may have changed (a document was installed, a line edited).
+  void marks_changed();
+  // install() showed a new document.
+  void document_installed();
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
@@ -58,23 +99,16 @@ class EditorPane : public QPlainTextEdit, public Pane {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  // Replaces the whole document by text as one edit.
-  void set_text(const QString& text);
-  // Brings back the text the last set_text replaced, if the editor has no undo
-  // steps of its own left. Returns whether it did.
-  bool undo_replacement();
-  void forget_marks();
-
-  struct Previous {
-    QString text;
-    bool one_empty_line;
-  };
-  std::optional<Previous> before_;  // what the last set_text replaced
+  void watch(QTextDocument* document);
+  void update_ticks();
 
   QMenu* menu_;
+  QAction* cut_;
+  QAction* copy_;
+  MarkScrollBar* scroll_bar_;
+  QTimer* ticks_timer_;
   bool one_empty_line_ = false;  // an empty line was appended to the empty pane
-  bool setting_text_ = false;
-  std::vector<char> marked_;     // per line: shown tinted
+  QPointer<QTextDocument> watched_;
 };
 
 }  // namespace frontend

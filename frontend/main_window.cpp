@@ -1,13 +1,26 @@
 #include "frontend/main_window.hpp"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTimer>
 
+#include "fileio/safe_file.hpp"
+#include "frontend/edit_history.hpp"
 #include "frontend/editor_pane.hpp"
-#include "frontend/pane_commands.hpp"
+#include "frontend/find_bar.hpp"
+#include "frontend/text_file.hpp"
 
 // The icon lives in this library's resources; they must be registered by name,
 // from outside any namespace.
@@ -15,6 +28,36 @@ static void init_resources() { Q_INIT_RESOURCE(converter); }
 
 namespace frontend {
 namespace {
+
+constexpr int kRecentFiles = 8;
+constexpr QSize kClientSize(640, 480);
+const QString kZ80Filter = QObject::tr("Z80 source (*.z80 *.asm *.mac *.s *.inc)");
+const QString k8080Filter = QObject::tr("8080 source (*.asm *.a80 *.mac *.s *.inc)");
+const QString kAllFilter = QObject::tr("All files (*)");
+
+// The file a document belongs to and the form to write it back in.
+const char* const kPath = "file_path";
+const char* const kEncoding = "file_encoding";
+const char* const kLineEnd = "file_line_end";
+const char* const kFinalLineEnd = "file_final_line_end";
+const char* const kConvertedFrom = "converted_from";  // 0: the Z80 pane, 1: the 8080 pane
+
+FileFormat format_of(const QTextDocument* d) {
+  FileFormat f;
+  if (d->property(kEncoding).isValid()) {
+    f.encoding = static_cast<engine::Encoding>(d->property(kEncoding).toInt());
+    f.line_end = d->property(kLineEnd).toByteArray().toStdString();
+    f.final_line_end = d->property(kFinalLineEnd).toBool();
+  }
+  return f;
+}
+
+void set_file(QTextDocument* d, const QString& path, const FileFormat& f) {
+  d->setProperty(kPath, path);
+  d->setProperty(kEncoding, static_cast<int>(f.encoding));
+  d->setProperty(kLineEnd, QByteArray::fromStdString(f.line_end));
+  d->setProperty(kFinalLineEnd, f.final_line_end);
+}
 
 QLabel* caption(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -30,74 +73,492 @@ QPushButton* button(const QString& text, const QString& tip, QWidget* parent) {
   return b;
 }
 
+// The client area: lays its children out itself at every size.
+class ClientArea : public QWidget {
+ public:
+  ClientArea(std::function<void(QSize)> place, QWidget* parent) : QWidget(parent), place_(std::move(place)) {
+    setMinimumSize(kClientSize);
+  }
+  QSize sizeHint() const override { return kClientSize; }
+
+ protected:
+  void resizeEvent(QResizeEvent*) override { place_(size()); }
+
+ private:
+  std::function<void(QSize)> place_;
+};
+
+QSettings settings() { return QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")); }
+
 }  // namespace
 
-MainWindow::MainWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
+    : QMainWindow(parent), dialogs_(std::move(dialogs)), counts_timer_(new QTimer(this)),
+      history_(new EditHistory(this)) {
   init_resources();
-  setWindowTitle(tr("Z80 / 8080 source converter"));
   setWindowIcon(QIcon(QStringLiteral(":/converter.png")));
-  setFixedSize(640, 480);
+  client_ = new ClientArea([this](QSize s) { place(s); }, this);
+  setCentralWidget(client_);
 
   // Created in tab order.
-  z80_pane_ = new EditorPane(tr("Select all"), this);
-  to_8080_ = button(QStringLiteral(">"), tr("convert z80 to 8080"), this);
-  to_z80_ = button(QStringLiteral("<"), tr("convert 8080 to z80"), this);
-  z80_label_ = caption(tr("z80 code"), this);
-  i8080_pane_ = new EditorPane(tr("Select All"), this);
-  i8080_label_ = caption(tr("8080 code"), this);
-
+  z80_pane_ = new EditorPane(tr("Select all"), client_);
+  to_8080_ = button(QStringLiteral(">"), tr("convert z80 to 8080"), client_);
+  to_z80_ = button(QStringLiteral("<"), tr("convert 8080 to z80"), client_);
+  z80_label_ = caption(tr("z80 code"), client_);
+  i8080_pane_ = new EditorPane(tr("Select All"), client_);
+  i8080_label_ = caption(tr("8080 code"), client_);
+  find_bar_ = new FindBar(client_);
+  find_bar_->hide();
   z80_pane_->setObjectName(QStringLiteral("z80_pane"));
   i8080_pane_->setObjectName(QStringLiteral("i8080_pane"));
-  z80_pane_->setGeometry(0, 20, 300, 400);
-  to_8080_->setGeometry(300, 22, 20, 20);
-  to_z80_->setGeometry(300, 124, 20, 20);
-  z80_label_->setGeometry(0, 0, 300, 20);
-  i8080_pane_->setGeometry(320, 20, 320, 400);
-  i8080_label_->setGeometry(320, 0, 320, 20);
+  last_focused_ = z80_pane_;
+  default_points_ = z80_pane_->font_points();
+
+  z80_status_ = new QLabel(this);
+  i8080_status_ = new QLabel(this);
+  line_status_ = new QLabel(this);
+  statusBar()->addPermanentWidget(line_status_);
+  statusBar()->addPermanentWidget(z80_status_);
+  statusBar()->addPermanentWidget(i8080_status_);
+  counts_timer_->setSingleShot(true);
+  counts_timer_->setInterval(0);
+  connect(counts_timer_, &QTimer::timeout, this, &MainWindow::update_counts);
 
   connect(to_8080_, &QPushButton::clicked, this, &MainWindow::convert_z80_to_8080);
   connect(to_z80_, &QPushButton::clicked, this, &MainWindow::convert_8080_to_z80);
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
-    connect(pane, &EditorPane::file_dropped, this,
-            [this, pane](const QString& path) { load_dropped_file(pane, path); });
+    connect(pane, &EditorPane::file_dropped, this, [this, pane](const QString& path) { open_file(pane, path); });
+    connect(pane, &EditorPane::undo_asked, this, &MainWindow::undo);
+    connect(pane, &EditorPane::redo_asked, this, &MainWindow::redo);
+    connect(pane, &EditorPane::marks_changed, counts_timer_, qOverload<>(&QTimer::start));
+    connect(pane, &EditorPane::document_installed, this, [this, pane] { follow_document(pane); });
+    connect(pane, &QPlainTextEdit::cursorPositionChanged, this, &MainWindow::update_line_status);
+    connect(pane, &QPlainTextEdit::selectionChanged, this, &MainWindow::update_edit_actions);
+    history_->watch(pane);
+    follow_document(pane);
   }
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
+      if (now == pane) last_focused_ = pane;
+    }
+    update_line_status();
+    update_edit_actions();
+  });
+  connect(history_, &EditHistory::changed, this, &MainWindow::update_edit_actions);
+  connect(history_, &EditHistory::stepped, this, [this](EditorPane* pane, const QString& what, bool undone) {
+    statusBar()->showMessage((undone ? tr("Undone: %1") : tr("Redone: %1")).arg(what), 4000);
+    if (pane != nullptr && !pane->hasFocus() && !find_bar_->isAncestorOf(QApplication::focusWidget())) {
+      last_focused_ = pane;
+    }
+  });
+  connect(find_bar_, &FindBar::message, this, [this](const QString& text) { statusBar()->showMessage(text, 4000); });
   couple_scrolling(z80_pane_, i8080_pane_);
   couple_scrolling(i8080_pane_, z80_pane_);
 
-  // Escape closes the window only while it is active.
+  build_menus();
+
+  // Escape quits (asking first if something is unsaved), but in the find bar
+  // it closes the find bar.
   auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   escape->setContext(Qt::WindowShortcut);
-  connect(escape, &QShortcut::activated, this, &QWidget::close);
+  connect(escape, &QShortcut::activated, this, &MainWindow::escape);
+
+  QSettings s = settings();
+  set_font_points(s.value(QStringLiteral("fontSize"), default_points_).toInt());
+  action("jr_as_jump")->setChecked(s.value(QStringLiteral("jrAsJump"), false).toBool());
+  adjustSize();
+  if (!restoreGeometry(s.value(QStringLiteral("geometry")).toByteArray())) resize(sizeHint());
+  update_title();
+  update_counts();
+  update_edit_actions();
 }
 
+MainWindow::~MainWindow() = default;
+
+void MainWindow::place(QSize s) {
+  const int extra = s.width() - kClientSize.width();
+  const int left = 300 + extra / 2;
+  const int right = s.width() - left - 20;
+  const int height = s.height() - 80;  // the strip below the panes stays free (for the find bar)
+  z80_label_->setGeometry(0, 0, left, 20);
+  z80_pane_->setGeometry(0, 20, left, height);
+  to_8080_->setGeometry(left, 22, 20, 20);
+  to_z80_->setGeometry(left, 124, 20, 20);
+  i8080_label_->setGeometry(left + 20, 0, right, 20);
+  i8080_pane_->setGeometry(left + 20, 20, right, height);
+  const int bar = std::min(find_bar_->sizeHint().height(), 56);
+  find_bar_->setGeometry(0, 20 + height + (60 - bar) / 2, s.width(), bar);
+}
+
+void MainWindow::build_menus() {
+  const auto make = [this](QMenu* menu, const char* name, const QString& text, const QList<QKeySequence>& keys,
+                           auto slot) {
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcuts(keys);
+    connect(a, &QAction::triggered, this, slot);
+    return a;
+  };
+
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  // Ctrl+O opens into the pane that has the focus.
+  for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
+    QAction* open = make(file, is_z80(pane) ? "open_z80" : "open_8080",
+                         is_z80(pane) ? tr("Open Z80...") : tr("Open 8080..."), {QKeySequence::Open},
+                         [this, pane] { choose_and_open(pane); });
+    open->setShortcutContext(Qt::WidgetShortcut);
+    pane->addAction(open);
+  }
+  make(file, "save", tr("&Save"), {QKeySequence::Save}, [this] { save(focused_pane()); });
+  make(file, "save_as", tr("Save &As..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+       [this] { save_as(focused_pane()); });
+  recent_menu_ = file->addMenu(tr("Recent Files"));
+  recent_menu_->menuAction()->setObjectName(QStringLiteral("recent"));
+  connect(recent_menu_, &QMenu::aboutToShow, this, &MainWindow::fill_recent_menu);
+  file->addSeparator();
+  make(file, "quit", tr("&Quit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)}, &QWidget::close);
+
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  make(edit, "undo", tr("&Undo"), {QKeySequence::Undo}, &MainWindow::undo);
+  make(edit, "redo", tr("&Redo"), {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+       &MainWindow::redo);
+  edit->addSeparator();
+  make(edit, "cut", tr("Cu&t"), {QKeySequence::Cut}, [this] { focused_pane()->cut(); });
+  make(edit, "copy", tr("&Copy"), {QKeySequence::Copy}, [this] { focused_pane()->copy(); });
+  make(edit, "paste", tr("&Paste"), {QKeySequence::Paste}, [this] { focused_pane()->paste(); });
+  make(edit, "select_all", tr("Select &All"), {QKeySequence::SelectAll}, [this] { focused_pane()->selectAll(); });
+  edit->addSeparator();
+  make(edit, "find", tr("&Find..."), {QKeySequence::Find}, [this] { find_bar_->open_on(focused_pane()); });
+  make(edit, "find_next", tr("Find &Next"), {QKeySequence(Qt::Key_F3)}, [this] {
+    if (find_bar_->pane() == nullptr) find_bar_->open_on(focused_pane());
+    find_bar_->find_next();
+  });
+  make(edit, "find_previous", tr("Find Pre&vious"), {QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [this] {
+    if (find_bar_->pane() == nullptr) find_bar_->open_on(focused_pane());
+    find_bar_->find_previous();
+  });
+  edit->addSeparator();
+  make(edit, "next_marked", tr("Next &Marked Line"), {QKeySequence(Qt::Key_F8)}, &MainWindow::next_marked);
+  make(edit, "previous_marked", tr("Previous Mar&ked Line"), {QKeySequence(Qt::SHIFT | Qt::Key_F8)},
+       &MainWindow::previous_marked);
+
+  QMenu* view = menuBar()->addMenu(tr("&View"));
+  make(view, "zoom_in", tr("&Larger Font"), {QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+       [this] { set_font_points(z80_pane_->font_points() + 1); });
+  make(view, "zoom_out", tr("&Smaller Font"), {QKeySequence::ZoomOut}, [this] { set_font_points(z80_pane_->font_points() - 1); });
+  make(view, "zoom_reset", tr("&Normal Font Size"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+       [this] { set_font_points(default_points_); });
+
+  QMenu* convert = menuBar()->addMenu(tr("&Convert"));
+  make(convert, "convert_to_8080", tr("Z80 -> 8080"), {QKeySequence(Qt::CTRL | Qt::Key_Period)},
+       &MainWindow::convert_z80_to_8080);
+  make(convert, "convert_to_z80", tr("8080 -> Z80"), {QKeySequence(Qt::CTRL | Qt::Key_Comma)},
+       &MainWindow::convert_8080_to_z80);
+  convert->addSeparator();
+  QAction* jr = make(convert, "jr_as_jump", tr("Relative Jumps as Absolute Jumps"), {}, [this](bool on) {
+    settings().setValue(QStringLiteral("jrAsJump"), on);
+  });
+  jr->setCheckable(true);
+  jr->setToolTip(tr("Z80 -> 8080: jr as jmp and jr cc as jcc, one byte longer each"));
+}
+
+QAction* MainWindow::action(const char* name) const {
+  return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+QLabel* MainWindow::pane_status(const EditorPane* pane) const { return is_z80(pane) ? z80_status_ : i8080_status_; }
+
+EditorPane* MainWindow::focused_pane() const {
+  const QWidget* f = QApplication::focusWidget();
+  if (f == z80_pane_ || f == i8080_pane_) return static_cast<EditorPane*>(const_cast<QWidget*>(f));
+  return last_focused_;
+}
+
+EditorPane* MainWindow::other(const EditorPane* pane) const { return is_z80(pane) ? i8080_pane_ : z80_pane_; }
+
 void MainWindow::couple_scrolling(EditorPane* from, EditorPane* to) {
-  connect(from->verticalScrollBar(), &QScrollBar::valueChanged, this, [this, to](int line) {
-    if (coupling_) return;  // `to` is following us: do not follow it back
-    coupling_ = true;
-    to->scroll_to_line(line);
+  const auto follow = [this, from, to] {
+    if (coupling_ || to->first_visible_line() == from->first_visible_line()) return;
+    coupling_ = true;  // `to` is following us: do not follow it back
+    to->scroll_to_line(from->first_visible_line());
     coupling_ = false;
+  };
+  // The scroll bar reports the bar and the wheel; the editor moves its bar
+  // without a word when the keyboard or the caret scrolls it, but then asks
+  // for the view to be redrawn, shifted.
+  connect(from->verticalScrollBar(), &QScrollBar::valueChanged, this, follow);
+  connect(from, &QPlainTextEdit::updateRequest, this, [follow](const QRect&, int dy) {
+    if (dy != 0) follow();
   });
 }
 
-void MainWindow::convert_z80_to_8080() { convert(z80_pane_, i8080_pane_, engine::translate_z80_to_8080); }
-
-void MainWindow::convert_8080_to_z80() { convert(i8080_pane_, z80_pane_, engine::translate_8080_to_z80); }
-
-void MainWindow::convert(EditorPane* source, EditorPane* target, Translator translate) {
-  // The target shows the lines the source shows; it does not drag the source along.
-  coupling_ = true;
-  const int line = source->first_visible_line();
-  target->set_marked_lines(convert_pane(*source, *target, translate));
-  target->scroll_to_line(line);
-  coupling_ = false;
+void MainWindow::convert_z80_to_8080() {
+  convert(z80_pane_, i8080_pane_, engine::translate_z80_to_8080);
 }
 
-void MainWindow::load_dropped_file(EditorPane* pane, const QString& path) {
-  if (!load_file(path.toStdString(), *pane)) return;
+void MainWindow::convert_8080_to_z80() {
+  convert(i8080_pane_, z80_pane_, engine::translate_8080_to_z80);
+}
+
+void MainWindow::convert(EditorPane* source, EditorPane* target, Translator translate) {
+  const int top = source->first_visible_line();
+  const int caret = source->textCursor().blockNumber();
+  engine::Options options;
+  options.jr_as_jump = is_z80(source) && action("jr_as_jump")->isChecked();
+  // Line by line from the source's own text into one text for the target.
+  QString text;
+  std::vector<int> states;
+  states.reserve(static_cast<std::size_t>(source->document()->blockCount()));
+  QTextBlock block = source->count_lines() > 0 ? source->document()->begin() : QTextBlock();
+  QString line;
+  convert_each(
+      [&]() -> std::optional<std::u16string_view> {
+        if (!block.isValid()) return std::nullopt;
+        line = block.text();
+        block = block.next();
+        return std::u16string_view(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size()));
+      },
+      translate, options,
+      [&](std::u16string&& out, int state) {
+        if (!states.empty()) text += QLatin1Char('\n');
+        text.append(reinterpret_cast<const QChar*>(out.data()), static_cast<qsizetype>(out.size()));
+        states.push_back(state);
+      });
+  const bool one_empty_line = states.size() == 1 && text.isEmpty();
+  // The new document is shown empty and filled there: laid out once.
+  QTextDocument* document = target->make_document(QString(), false);
+  // The target keeps its file; an untitled one takes the source's form.
+  const QTextDocument* was = target->document();
+  const QString path = was->property(kPath).toString();
+  set_file(document, path, path.isEmpty() ? format_of(source->document()) : format_of(was));
+  document->setProperty(kConvertedFrom, is_z80(source) ? 0 : 1);
+  coupling_ = true;
+  history_->replace_document(target, document, is_z80(source) ? tr("conversion Z80 -> 8080") : tr("conversion 8080 -> Z80"));
+  target->fill(text, one_empty_line, states);
+  document->setModified(!document->isEmpty());
+  target->go_to_line(std::min(caret, document->blockCount() - 1), false);
+  target->scroll_to_line(top);
+  source->scroll_to_line(top);
+  coupling_ = false;
+  statusBar()->showMessage(tr("Converted %n line(s)", nullptr, static_cast<int>(states.size())), 4000);
+}
+
+void MainWindow::undo() { history_->undo(); }
+void MainWindow::redo() { history_->redo(); }
+
+void MainWindow::follow_document(EditorPane* pane) {
+  connect(pane->document(), &QTextDocument::modificationChanged, this, &MainWindow::update_title,
+          Qt::UniqueConnection);
+  connect(pane->document(), &QTextDocument::blockCountChanged, counts_timer_, qOverload<>(&QTimer::start),
+          Qt::UniqueConnection);
+  update_title();
+  counts_timer_->start();
+}
+
+QString MainWindow::file_of(const EditorPane* pane) const { return pane->document()->property(kPath).toString(); }
+
+bool MainWindow::unsaved(const EditorPane* pane) const {
+  return pane->document()->isModified() && !pane->document()->isEmpty();
+}
+
+void MainWindow::update_title() {
+  const auto name = [this](const EditorPane* pane) {
+    const QString path = file_of(pane);
+    return (path.isEmpty() ? tr("untitled") : QFileInfo(path).fileName()) + (unsaved(pane) ? QStringLiteral("*") : QString());
+  };
+  setWindowTitle(tr("%1 | %2 - Z80 / 8080 source converter").arg(name(z80_pane_), name(i8080_pane_)));
+}
+
+void MainWindow::update_counts() {
+  for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
+    pane_status(pane)->setText(tr("%1: %2 lines, %3 cannot convert")
+                                   .arg(is_z80(pane) ? QStringLiteral("Z80") : QStringLiteral("8080"))
+                                   .arg(pane->count_lines())
+                                   .arg(pane->marked_lines().size()));
+  }
+  update_line_status();
+}
+
+void MainWindow::update_line_status() {
+  EditorPane* pane = focused_pane();
+  const int line = pane->textCursor().blockNumber();
+  QString text;
+  if (const auto state = decode_state(pane->line_state(line))) {
+    text = QString::fromStdString(describe_state(*state));
+  } else if (line < static_cast<int>(pane->count_lines())) {
+    // A line no conversion wrote: how converting this pane would decide it.
+    const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
+    const engine::Translation t =
+        is_z80(pane) ? engine::translate_z80_to_8080(content) : engine::translate_8080_to_z80(content);
+    text = QString::fromStdString(describe_state(*decode_state(encode_state(t.outcome))));
+  }
+  line_status_->setText(tr("Line %1: %2").arg(line + 1).arg(text));
+}
+
+void MainWindow::update_edit_actions() {
+  const bool selection = focused_pane()->textCursor().hasSelection();
+  action("cut")->setEnabled(selection);
+  action("copy")->setEnabled(selection);
+  action("undo")->setEnabled(history_->can_undo());
+  action("redo")->setEnabled(history_->can_redo());
+  action("undo")->setText(history_->can_undo() ? tr("&Undo %1").arg(history_->undo_text()) : tr("&Undo"));
+  action("redo")->setText(history_->can_redo() ? tr("&Redo %1").arg(history_->redo_text()) : tr("&Redo"));
+}
+
+void MainWindow::next_marked() { go_to_marked(true); }
+void MainWindow::previous_marked() { go_to_marked(false); }
+
+void MainWindow::go_to_marked(bool forward) {
+  EditorPane* pane = focused_pane();
+  bool wrapped = false;
+  const int line = pane->find_marked(pane->textCursor().blockNumber(), forward, wrapped);
+  if (line < 0) {
+    statusBar()->showMessage(tr("No marked lines in this pane"), 4000);
+    return;
+  }
+  pane->go_to_line(line, true);
+  pane->setFocus();
+  if (wrapped) {
+    statusBar()->showMessage(forward ? tr("Past the last marked line: back to the first")
+                                     : tr("Before the first marked line: on to the last"),
+                             4000);
+  }
+}
+
+void MainWindow::escape() {
+  if (find_bar_->isVisible() && find_bar_->isAncestorOf(QApplication::focusWidget())) {
+    find_bar_->hide();
+    if (find_bar_->pane() != nullptr) find_bar_->pane()->setFocus();
+    return;
+  }
+  close();
+}
+
+void MainWindow::set_font_points(int points) {
+  points = std::clamp(points, 6, 48);
+  z80_pane_->set_font_points(points);
+  i8080_pane_->set_font_points(points);
+  settings().setValue(QStringLiteral("fontSize"), points);
+}
+
+void MainWindow::choose_and_open(EditorPane* pane) {
+  const QString start = settings().value(QStringLiteral("lastFolder"), QDir::homePath()).toString();
+  const QString path = dialogs_->open_file_name(this, is_z80(pane) ? tr("Open Z80 source") : tr("Open 8080 source"),
+                                                start, (is_z80(pane) ? kZ80Filter : k8080Filter) + QStringLiteral(";;") + kAllFilter);
+  if (!path.isEmpty()) open_file(pane, path);
+}
+
+bool MainWindow::open_file(EditorPane* pane, const QString& path) {
+  const std::string name = path.toStdString();
+  ReadResult read = read_text_file(name, false);
+  if (read.problem == ReadProblem::not_text) {
+    if (!dialogs_->ask_open_anyway(this, path)) return false;
+    read = read_text_file(name, true);
+  }
+  if (read.problem != ReadProblem::none) {
+    dialogs_->warn(this, QString::fromStdString(describe_problem(read, name)));
+    return false;
+  }
+  QTextDocument* document = pane->make_document(read.file.lines);
+  set_file(document, QFileInfo(path).absoluteFilePath(), read.file.format);
+  history_->replace_document(pane, document, tr("open %1").arg(QFileInfo(path).fileName()));
   pane->moveCursor(QTextCursor::Start);
   pane->scroll_to_line(0);
+  remember_file(pane, QFileInfo(path).absoluteFilePath());
+  return true;
+}
+
+bool MainWindow::save(EditorPane* pane) {
+  const QString path = file_of(pane);
+  return path.isEmpty() ? save_as(pane) : write_pane(pane, path);
+}
+
+bool MainWindow::save_as(EditorPane* pane) {
+  QString start = file_of(pane);
+  const QVariant from = pane->document()->property(kConvertedFrom);
+  if (start.isEmpty() && from.isValid()) {
+    // A converted pane proposes the other pane's file with this notation's extension.
+    const EditorPane* source = from.toInt() == 0 ? z80_pane_ : i8080_pane_;
+    start = QString::fromStdString(converted_name(file_of(source).toStdString(), source == z80_pane_));
+  }
+  if (start.isEmpty()) start = settings().value(QStringLiteral("lastFolder"), QDir::homePath()).toString();
+  const QString path = dialogs_->save_file_name(this, is_z80(pane) ? tr("Save Z80 source") : tr("Save 8080 source"),
+                                                start, (is_z80(pane) ? kZ80Filter : k8080Filter) + QStringLiteral(";;") + kAllFilter);
+  return !path.isEmpty() && write_pane(pane, path);
+}
+
+bool MainWindow::write_pane(EditorPane* pane, const QString& path) {
+  QTextDocument* document = pane->document();
+  const FileFormat format = format_of(document);
+  const std::string error = fileio::write_file(path.toStdString(), file_bytes(pane->all_lines(), format));
+  if (!error.empty()) {
+    dialogs_->warn(this, tr("The file was not saved: %1.").arg(QString::fromStdString(error)));
+    return false;
+  }
+  set_file(document, QFileInfo(path).absoluteFilePath(), format);
+  document->setModified(false);
+  remember_file(pane, QFileInfo(path).absoluteFilePath());
+  update_title();
+  statusBar()->showMessage(tr("Saved %1").arg(path), 4000);
+  return true;
+}
+
+void MainWindow::remember_file(EditorPane* pane, const QString& path) {
+  QSettings s = settings();
+  const QString key = is_z80(pane) ? QStringLiteral("recent/z80") : QStringLiteral("recent/8080");
+  QStringList recent = s.value(key).toStringList();
+  recent.removeAll(path);
+  recent.prepend(path);
+  while (recent.size() > kRecentFiles) recent.removeLast();
+  s.setValue(key, recent);
+  s.setValue(QStringLiteral("lastFolder"), QFileInfo(path).absolutePath());
+}
+
+void MainWindow::fill_recent_menu() {
+  recent_menu_->clear();
+  QSettings s = settings();
+  bool any = false;
+  for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
+    const QStringList recent = s.value(is_z80(pane) ? QStringLiteral("recent/z80") : QStringLiteral("recent/8080")).toStringList();
+    if (recent.isEmpty()) continue;
+    recent_menu_->addSection(is_z80(pane) ? tr("Z80") : tr("8080"));
+    for (const QString& path : recent) {
+      recent_menu_->addAction(path, this, [this, pane, path] { open_file(pane, path); });
+    }
+    any = true;
+  }
+  if (!any) recent_menu_->addAction(tr("No recent files"))->setEnabled(false);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  std::vector<EditorPane*> panes;
+  QStringList names;
+  for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
+    if (!unsaved(pane)) continue;
+    panes.push_back(pane);
+    const QString path = file_of(pane);
+    names << (path.isEmpty() ? (is_z80(pane) ? tr("the untitled Z80 text") : tr("the untitled 8080 text"))
+                             : QFileInfo(path).fileName());
+  }
+  if (!panes.empty()) {
+    switch (dialogs_->ask_save_changes(this, names.join(tr(" and ")))) {
+      case Dialogs::Answer::cancel:
+        event->ignore();
+        return;
+      case Dialogs::Answer::save:
+        for (EditorPane* pane : panes) {
+          if (!save(pane)) {
+            event->ignore();
+            return;
+          }
+        }
+        break;
+      case Dialogs::Answer::discard:
+        break;
+    }
+  }
+  settings().setValue(QStringLiteral("geometry"), saveGeometry());
+  event->accept();
 }
 
 QPoint centred_position(QSize outer, QRect screen) {

@@ -1,53 +1,122 @@
-// The converter's window: the Z80 pane on the left, the 8080 pane on the right,
-// each under its caption, and between them ">" (Z80 -> 8080) and "<" (8080 ->
-// Z80). Fixed client area of 640 x 480; no maximise button.
+// The converter's window: the Z80 pane on the left, the 8080 pane on the
+// right, each under its caption, and between them ">" (Z80 -> 8080) and "<"
+// (8080 -> Z80); a menu bar above and a status bar below.
 //
-// A convert button empties the target pane and fills it with the translation of
-// the source pane, one line per line, as one undo step; lines marked not
-// convertible are tinted. A file dropped on a pane replaces its text (a file that
-// cannot be read leaves the pane as it was). Scrolling one pane scrolls the other
-// to the same first visible line, as near as its length allows. The close box,
-// Alt+F4 and Escape close the window; nothing is saved.
+// The client area opens at 640 x 480 with the controls where they have always
+// been; the window can grow (and be maximised, not shrunk below that): the
+// panes share the width equally and take the height, the buttons stay between
+// them, the find bar opens in the strip below the panes.
+//
+// A convert button (or Ctrl+. and Ctrl+,) replaces the target pane with the
+// translation of the source pane, one line per line, as one step of the
+// window's history (edit_history.hpp); marked lines are tinted. The target
+// keeps showing the lines the source shows, its caret on the source caret's
+// line. The panes scroll together however they scroll.
+//
+// Files: File > Open (Ctrl+O into the focused pane), Save, Save As, Recent
+// Files; a dropped file opens like a chosen one. A pane's document carries
+// its file and the form to write it back in (text_file.hpp). The window asks
+// before it closes with unsaved text. Sizes, recent files, the last folder,
+// the font size and the relative-jump choice are remembered (QSettings).
 #pragma once
 
-#include <QWidget>
+#include <QMainWindow>
+#include <memory>
 
+#include "frontend/dialogs.hpp"
 #include "frontend/pane_commands.hpp"
 
 class QLabel;
+class QMenu;
 class QPushButton;
+class QTimer;
 
 namespace frontend {
 
+class EditHistory;
 class EditorPane;
+class FindBar;
+struct FileFormat;
 
-class MainWindow : public QWidget {
+class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit MainWindow(QWidget* parent = nullptr);
+  explicit MainWindow(std::unique_ptr<Dialogs> dialogs = qt_dialogs(), QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   EditorPane* z80_pane() const { return z80_pane_; }
   EditorPane* i8080_pane() const { return i8080_pane_; }
   QPushButton* to_8080_button() const { return to_8080_; }
   QPushButton* to_z80_button() const { return to_z80_; }
+  QWidget* client() const { return client_; }
+  FindBar* find_bar() const { return find_bar_; }
+  EditHistory* history() const { return history_; }
+  QLabel* pane_status(const EditorPane* pane) const;
+  QLabel* line_status() const { return line_status_; }
+  // A menu action by its object name ("save", "undo", "next_marked", ...).
+  QAction* action(const char* name) const;
+
+  // Opens the file into the pane (a question for a file that does not look
+  // like text, a message for one that cannot be opened). True if it was opened.
+  bool open_file(EditorPane* pane, const QString& path);
+  bool save(EditorPane* pane);
+  bool save_as(EditorPane* pane);
+  // The pane's file, empty if it has none.
+  QString file_of(const EditorPane* pane) const;
+  // The pane holds text that is not saved.
+  bool unsaved(const EditorPane* pane) const;
 
  public slots:
   void convert_z80_to_8080();
   void convert_8080_to_z80();
+  void undo();
+  void redo();
+  void next_marked();
+  void previous_marked();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
+  void build_menus();
+  void place(QSize size);
   void convert(EditorPane* source, EditorPane* target, Translator translate);
-  void load_dropped_file(EditorPane* pane, const QString& path);
   void couple_scrolling(EditorPane* from, EditorPane* to);
+  EditorPane* focused_pane() const;
+  EditorPane* other(const EditorPane* pane) const;
+  bool is_z80(const EditorPane* pane) const { return pane == z80_pane_; }
+  bool write_pane(EditorPane* pane, const QString& path);
+  void choose_and_open(EditorPane* pane);
+  void go_to_marked(bool forward);
+  void escape();
+  void set_font_points(int points);
+  void remember_file(EditorPane* pane, const QString& path);
+  void fill_recent_menu();
+  void update_title();
+  void update_counts();
+  void update_line_status();
+  void update_edit_actions();
+  void follow_document(EditorPane* pane);
 
+  std::unique_ptr<Dialogs> dialogs_;
+  QWidget* client_;
   EditorPane* z80_pane_;
   QPushButton* to_8080_;
   QPushButton* to_z80_;
   QLabel* z80_label_;
   EditorPane* i8080_pane_;
   QLabel* i8080_label_;
+  FindBar* find_bar_;
+  QLabel* z80_status_;
+  QLabel* i8080_status_;
+  QLabel* line_status_;
+  QMenu* recent_menu_ = nullptr;
+  QTimer* counts_timer_;
+  EditHistory* history_;
+  EditorPane* last_focused_;
   bool coupling_ = false;  // a pane is being scrolled to follow the other
+  int default_points_;
 };
 
 // Where a window of outer size `outer` stands centred on `screen`: at the

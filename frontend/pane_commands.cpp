@@ -1,43 +1,67 @@
 #include "frontend/pane_commands.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
-#include "engine/line_reader.hpp"
+#include "frontend/text_file.hpp"
 
 namespace frontend {
 
+int encode_state(const engine::Outcome& outcome) {
+  const bool marked = engine::is_not_convertible(outcome);
+  return (outcome.rule & 0xFF) << 8 | static_cast<int>(outcome.decision) << 1 | (marked ? 1 : 0);
+}
+
+std::optional<LineState> decode_state(int state) {
+  if (state < 0) return std::nullopt;
+  return LineState{static_cast<engine::Decision>((state >> 1) & 0x7F), state >> 8, (state & 1) != 0};
+}
+
+std::string describe_state(const LineState& s) {
+  const std::string rule = "rule " + std::to_string(s.rule);
+  switch (s.decision) {
+    case engine::Decision::rewrite: return rule + ": rewrite";
+    case engine::Decision::pass_through: return rule + ": pass-through";
+    case engine::Decision::marked: return rule + ": marking";
+    case engine::Decision::no_rule: return "no rule: marked";
+    case engine::Decision::index_register: return "index register: marked";
+    case engine::Decision::too_long: return "too long: marked";
+    case engine::Decision::directive: return "directive";
+    case engine::Decision::label_only: return "label only";
+    case engine::Decision::blank: return "blank";
+    case engine::Decision::statements: return s.marked ? "statements: marked" : "statements";
+  }
+  return {};
+}
+
+Converted convert_lines(const std::vector<std::u16string>& lines, Translator translate,
+                        const engine::Options& options) {
+  Converted out;
+  out.lines.reserve(lines.size());
+  out.states.reserve(lines.size());
+  std::size_t next = 0;
+  convert_each(
+      [&]() -> std::optional<std::u16string_view> {
+        if (next == lines.size()) return std::nullopt;
+        return lines[next++];
+      },
+      translate, options,
+      [&](std::u16string&& text, int state) {
+        if (decode_state(state)->marked) out.marked.push_back(out.lines.size());
+        out.states.push_back(state);
+        out.lines.push_back(std::move(text));
+      });
+  return out;
+}
+
 std::vector<std::size_t> convert_pane(const Pane& source, Pane& target, Translator translate,
                                       const engine::Options& options) {
-  const std::vector<std::u16string> lines = source.all_lines();
-  std::vector<std::u16string> out;
-  out.reserve(lines.size());
-  std::vector<std::size_t> marked;
-  for (const auto& line : lines) {
-    engine::Translation t = translate(line, options);
-    if (engine::is_not_convertible(t.outcome)) marked.push_back(out.size());
-    out.push_back(std::move(t.text));
-  }
-  target.replace_lines(out);
-  return marked;
+  Converted out = convert_lines(source.all_lines(), translate, options);
+  target.replace_lines(out.lines);
+  return out.marked;
 }
 
 bool load_file(const std::string& path, Pane& pane) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  std::string bytes;
-  char buffer[1 << 16];
-  ssize_t n;
-  while ((n = ::read(fd, buffer, sizeof buffer)) != 0) {
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(fd);
-  if (n < 0) return false;  // a read error (a folder, say): the pane keeps its text
-  pane.replace_lines(engine::read_lines(bytes).lines);
+  ReadResult read = read_text_file(path, true);
+  if (read.problem != ReadProblem::none) return false;
+  pane.replace_lines(read.file.lines);
   return true;
 }
 

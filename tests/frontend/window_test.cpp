@@ -1,24 +1,37 @@
-// The converter window under Qt Test, on the offscreen platform.
+// The converter window under Qt Test, on the offscreen platform. Dialogs are
+// answered by a script; settings go to a scratch folder.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalSpy>
+#include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
+#include <sys/stat.h>
+
+#include <deque>
+#include <fstream>
 
 #include "engine/line_reader.hpp"
+#include "frontend/edit_history.hpp"
 #include "frontend/editor_pane.hpp"
+#include "frontend/find_bar.hpp"
 #include "frontend/main_window.hpp"
 
+using frontend::Dialogs;
 using frontend::EditorPane;
 using frontend::MainWindow;
 
@@ -26,15 +39,53 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 
-Lines lines_of(const EditorPane* pane) {
-  Lines out;
-  for (std::size_t i = 0; i < pane->count_lines(); ++i) out.push_back(pane->get_line(i));
-  return out;
-}
+// Answers the window's questions from a script and keeps what it was asked.
+struct Script {
+  std::deque<Dialogs::Answer> save_answers;
+  std::deque<bool> open_answers;
+  std::deque<QString> file_names;  // for the file choosers, in turn
+  QStringList asked;               // "save: NAMES", "open anyway: NAME", "warn: TEXT", "open in: DIR", "save as: START"
+};
+
+class ScriptedDialogs final : public Dialogs {
+ public:
+  explicit ScriptedDialogs(Script& script) : s_(script) {}
+  Answer ask_save_changes(QWidget*, const QString& names) override {
+    s_.asked << QStringLiteral("save: ") + names;
+    return take(s_.save_answers, Answer::cancel);
+  }
+  bool ask_open_anyway(QWidget*, const QString& name) override {
+    s_.asked << QStringLiteral("open anyway: ") + name;
+    return take(s_.open_answers, false);
+  }
+  void warn(QWidget*, const QString& text) override { s_.asked << QStringLiteral("warn: ") + text; }
+  QString open_file_name(QWidget*, const QString&, const QString& start, const QString& filters) override {
+    s_.asked << QStringLiteral("open in: ") + start + QStringLiteral(" | ") + filters;
+    return take(s_.file_names, QString());
+  }
+  QString save_file_name(QWidget*, const QString&, const QString& start, const QString&) override {
+    s_.asked << QStringLiteral("save as: ") + start;
+    return take(s_.file_names, QString());
+  }
+
+ private:
+  template <typename T>
+  static T take(std::deque<T>& q, T otherwise) {
+    if (q.empty()) return otherwise;
+    T t = q.front();
+    q.pop_front();
+    return t;
+  }
+  Script& s_;
+};
+
+Lines lines_of(const EditorPane* pane) { return pane->all_lines(); }
 
 QStringList action_texts(const QMenu* menu) {
   QStringList texts;
-  for (const QAction* a : menu->actions()) texts << (a->isSeparator() ? QStringLiteral("---") : a->text());
+  for (const QAction* a : menu->actions()) {
+    texts << (a->isSeparator() && a->text().isEmpty() ? QStringLiteral("---") : a->text());
+  }
   return texts;
 }
 
@@ -42,6 +93,18 @@ QString numbered_lines(int n, const QString& text) {
   QStringList lines;
   for (int i = 0; i < n; ++i) lines << text.arg(i);
   return lines.join(QLatin1Char('\n'));
+}
+
+QByteArray read_bytes(const QString& path) {
+  QFile f(path);
+  f.open(QIODevice::ReadOnly);
+  return f.readAll();
+}
+
+void write_bytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  f.open(QIODevice::WriteOnly);
+  f.write(bytes);
 }
 
 // Sends a drag of `data` over the pane and, if it is accepted, drops it.
@@ -62,26 +125,26 @@ class WindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_dir_.path()); }
+
   void init() {
-    window_ = std::make_unique<MainWindow>();
-    window_->show();
-    QApplication::setActiveWindow(window_.get());
-    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")).clear();
+    reopen();
   }
-  void cleanup() { window_.reset(); }
+  void cleanup() {
+    // Whatever a test left unsaved goes without a question.
+    for (EditorPane* p : {window_->z80_pane(), window_->i8080_pane()}) p->document()->setModified(false);
+    window_.reset();
+  }
 
   void controls() {
     MainWindow& w = *window_;
-    QCOMPARE(w.size(), QSize(640, 480));
-    QCOMPARE(w.minimumSize(), w.maximumSize());
-    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(!w.windowTitle().isEmpty());
+    QCOMPARE(w.client()->size(), QSize(640, 480));  // the client area as it has always been
+    QCOMPARE(w.client()->minimumSize(), QSize(640, 480));
+    QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(!w.windowIcon().isNull());
-
-    const auto labels = w.findChildren<QLabel*>();
+    const auto labels = w.client()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
     QCOMPARE(labels.size(), 2);
-    // Children in creation order, with their place and text.
     const struct {
       QWidget* widget;
       QRect geometry;
@@ -94,7 +157,7 @@ class WindowTest : public QObject {
         {w.i8080_pane(), {320, 20, 320, 400}, {}},
         {labels[1], {320, 0, 320, 20}, QStringLiteral("8080 code")},
     };
-    const QObjectList children = w.children();
+    const QObjectList children = w.client()->children();
     int previous = -1;
     for (const auto& c : kControls) {
       QCOMPARE(c.widget->geometry(), c.geometry);
@@ -102,22 +165,51 @@ class WindowTest : public QObject {
       QVERIFY(index > previous);
       previous = index;
       if (auto* b = qobject_cast<QPushButton*>(c.widget)) QCOMPARE(b->text(), c.text);
-      if (auto* l = qobject_cast<QLabel*>(c.widget)) {
-        QCOMPARE(l->text(), c.text);
-        QCOMPARE(l->alignment(), Qt::AlignCenter);
-        QCOMPARE(l->frameShadow(), QFrame::Sunken);
-      }
+      if (auto* l = qobject_cast<QLabel*>(c.widget)) QCOMPARE(l->text(), c.text);
     }
     QCOMPARE(w.to_8080_button()->toolTip(), QStringLiteral("convert z80 to 8080"));
     QCOMPARE(w.to_z80_button()->toolTip(), QStringLiteral("convert 8080 to z80"));
     for (EditorPane* pane : {w.z80_pane(), w.i8080_pane()}) {
       QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::NoWrap);
-      QCOMPARE(pane->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-      QCOMPARE(pane->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+      QVERIFY(QFontInfo(pane->font()).fixedPitch());
       QCOMPARE(pane->tabStopDistance(), QFontMetricsF(pane->font()).horizontalAdvance(QLatin1Char(' ')) * 8);
-      QCOMPARE(pane->palette().color(QPalette::Inactive, QPalette::Highlight),
-               pane->palette().color(QPalette::Active, QPalette::Highlight));
     }
+    // Bigger: the panes share the width and take the height, the buttons stay between them.
+    w.resize(w.size() + QSize(200, 100));
+    QTRY_COMPARE(w.client()->width(), 840);
+    QCOMPARE(w.z80_pane()->geometry(), QRect(0, 20, 400, 500));
+    QCOMPARE(w.to_8080_button()->geometry(), QRect(400, 22, 20, 20));
+    QCOMPARE(w.i8080_pane()->geometry(), QRect(420, 20, 420, 500));
+  }
+
+  void menus_and_keys() {
+    MainWindow& w = *window_;
+    QStringList menus;
+    for (QAction* a : w.menuBar()->actions()) menus << a->text();
+    QCOMPARE(menus, (QStringList{"&File", "&Edit", "&View", "&Convert"}));
+    const struct {
+      const char* action;
+      QKeySequence key;
+    } kKeys[] = {
+        {"open_z80", QKeySequence::Open},           {"save", QKeySequence::Save},
+        {"save_as", QKeySequence("Ctrl+Shift+S")},  {"quit", QKeySequence("Ctrl+Q")},
+        {"undo", QKeySequence::Undo},               {"redo", QKeySequence("Ctrl+Y")},
+        {"find", QKeySequence::Find},               {"find_next", QKeySequence("F3")},
+        {"find_previous", QKeySequence("Shift+F3")}, {"next_marked", QKeySequence("F8")},
+        {"previous_marked", QKeySequence("Shift+F8")}, {"zoom_in", QKeySequence::ZoomIn},
+        {"zoom_reset", QKeySequence("Ctrl+0")},     {"convert_to_8080", QKeySequence("Ctrl+.")},
+        {"convert_to_z80", QKeySequence("Ctrl+,")},
+    };
+    for (const auto& k : kKeys) QCOMPARE(w.action(k.action)->shortcut(), k.key);
+    QVERIFY(w.action("redo")->shortcuts().contains(QKeySequence("Ctrl+Shift+Z")));
+    QVERIFY(w.action("jr_as_jump")->isCheckable());
+    QCOMPARE(w.action("convert_to_8080")->text(), QStringLiteral("Z80 -> 8080"));
+    QCOMPARE(w.action("convert_to_z80")->text(), QStringLiteral("8080 -> Z80"));
+    // The keys convert.
+    w.z80_pane()->setPlainText(QStringLiteral("\tld\ta,b"));
+    w.z80_pane()->setFocus();
+    QTest::keyClick(w.z80_pane(), Qt::Key_Period, Qt::ControlModifier);
+    QCOMPARE(lines_of(w.i8080_pane()), Lines{u"\tmov\ta,b"});
   }
 
   void tab_order_and_tab_key() {
@@ -126,18 +218,14 @@ class WindowTest : public QObject {
     QTRY_COMPARE(QApplication::focusWidget(), w.z80_pane());
     QTest::keyClick(w.z80_pane(), Qt::Key_Tab);  // types a tab
     QCOMPARE(w.z80_pane()->toPlainText(), QStringLiteral("\t"));
-    QCOMPARE(QApplication::focusWidget(), w.z80_pane());
     QTest::keyClick(w.z80_pane(), Qt::Key_Tab, Qt::ControlModifier);
     QCOMPARE(QApplication::focusWidget(), w.to_8080_button());
     QTest::keyClick(w.to_8080_button(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w.to_z80_button());
     QTest::keyClick(w.to_z80_button(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), w.i8080_pane());
-    QTest::keyClick(w.i8080_pane(), Qt::Key_Tab, Qt::AltModifier);
-    QCOMPARE(QApplication::focusWidget(), w.z80_pane());  // wraps around
     QTest::keyClick(w.z80_pane(), Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(QApplication::focusWidget(), w.i8080_pane());
-    QCOMPARE(w.i8080_pane()->toPlainText(), QString());
+    QCOMPARE(QApplication::focusWidget(), w.to_z80_button());
   }
 
   void pane_interface() {
@@ -153,29 +241,24 @@ class WindowTest : public QObject {
     p.moveCursor(QTextCursor::Start);  // appending ignores the caret
     p.append_line(u"\ty");
     QCOMPARE(lines_of(&p), (Lines{u"x", u"\ty"}));
-    QCOMPARE(p.textCursor().position(), p.document()->characterCount() - 1);
-    p.setPlainText(QStringLiteral("abc"));
-    QCOMPARE(p.count_lines(), std::size_t{1});
     p.setPlainText(QStringLiteral("abc\n"));
     QCOMPARE(lines_of(&p), (Lines{u"abc", u""}));
-    QCOMPARE(p.all_lines(), lines_of(&p));
     const Lines batch = {u"", u"b", u""};
     p.replace_lines(batch);
     QCOMPARE(lines_of(&p), batch);
     p.replace_lines(Lines{u""});
     QCOMPARE(lines_of(&p), Lines{u""});
-    QCOMPARE(p.all_lines(), Lines{u""});
   }
 
-  void convert_buttons() {
+  void convert_tint_and_status() {
     MainWindow& w = *window_;
-    w.z80_pane()->setPlainText(QStringLiteral("start:\tld\ta,b\n\tld\ta,(ix+1)\n; note"));
-    w.i8080_pane()->setPlainText(QStringLiteral("old\ntext\nhere\nand more"));
+    w.z80_pane()->setPlainText(QStringLiteral("start:\tld\ta,b\n\tld\ta,(ix+1)\n; note\n\tjr\tx"));
+    w.i8080_pane()->setPlainText(QStringLiteral("old\ntext"));
     QTest::mouseClick(w.to_8080_button(), Qt::LeftButton);
-    QCOMPARE(lines_of(w.i8080_pane()),
-             (Lines{u"start:\t\tmov\ta,b", u"; cannot convert:\tld\ta,(ix+1)", u"; note"}));
-    QCOMPARE(w.i8080_pane()->marked_lines(), std::vector<std::size_t>{1});
-    // The marked line is tinted, the others are not (the text itself is unchanged).
+    QCOMPARE(lines_of(w.i8080_pane()), (Lines{u"start:\t\tmov\ta,b", u"; cannot convert:\tld\ta,(ix+1)", u"; note",
+                                              u"; cannot convert:\tjr\tx"}));
+    QCOMPARE(w.i8080_pane()->marked_lines(), (std::vector<std::size_t>{1, 3}));
+    // The marked line is tinted, the others are not.
     const QImage shot = w.i8080_pane()->viewport()->grab().toImage();
     const auto line_colour = [&](int line) {
       const QTextCursor at(w.i8080_pane()->document()->findBlockByNumber(line));
@@ -183,171 +266,365 @@ class WindowTest : public QObject {
     };
     QVERIFY(line_colour(1) != line_colour(0));
     QCOMPARE(line_colour(0), line_colour(2));
-
-    // Ctrl+Z takes back a typed edit first, then the whole conversion in one step.
+    QTRY_COMPARE(w.pane_status(w.z80_pane())->text(), QStringLiteral("Z80: 4 lines, 0 cannot convert"));
+    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080: 4 lines, 2 cannot convert"));
     w.i8080_pane()->setFocus();
+    w.i8080_pane()->go_to_line(3, false);
+    QTRY_COMPARE(w.line_status()->text(), QStringLiteral("Line 4: rule 59: marking"));
+    w.i8080_pane()->go_to_line(0, false);
+    QTRY_COMPARE(w.line_status()->text(), QStringLiteral("Line 1: rule 21: rewrite"));
+    // Editing a line drops its own tint only.
+    w.i8080_pane()->go_to_line(1, false);
     QTest::keyClick(w.i8080_pane(), Qt::Key_Q);
-    QVERIFY(w.i8080_pane()->marked_lines().empty());  // an edit drops the tint
-    QTest::keyClick(w.i8080_pane(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.i8080_pane()->toPlainText(),
-             QStringLiteral("start:\t\tmov\ta,b\n; cannot convert:\tld\ta,(ix+1)\n; note"));
-    QTest::keyClick(w.i8080_pane(), Qt::Key_Z, Qt::ControlModifier);
-    QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("old\ntext\nhere\nand more"));
+    QCOMPARE(w.i8080_pane()->marked_lines(), std::vector<std::size_t>{3});
+    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080: 4 lines, 1 cannot convert"));
+  }
 
-    w.i8080_pane()->setPlainText(QStringLiteral("\tmov\ta,m\n\tzork\n"));
-    QTest::mouseClick(w.to_z80_button(), Qt::LeftButton);
-    QCOMPARE(lines_of(w.z80_pane()), (Lines{u"\tld\ta,(hl)", u";Cannot convert:\tzork", u""}));
-    QCOMPARE(w.z80_pane()->marked_lines(), std::vector<std::size_t>{1});
-    QTest::keyClick(w.z80_pane(), Qt::Key_X);
-    QVERIFY(w.z80_pane()->marked_lines().empty());
-    w.z80_pane()->set_marked_lines({0});
-    w.z80_pane()->clear_pane();
-    QVERIFY(w.z80_pane()->marked_lines().empty());
-
-    w.z80_pane()->clear();  // an empty source empties the target
-    QTest::mouseClick(w.to_8080_button(), Qt::LeftButton);
-    QCOMPARE(w.i8080_pane()->count_lines(), std::size_t{0});
+  void undo_and_redo_from_every_widget() {
+    MainWindow& w = *window_;
+    for (int focus = 0; focus < 3; ++focus) {
+      QWidget* target = focus == 0 ? static_cast<QWidget*>(w.z80_pane())
+                        : focus == 1 ? static_cast<QWidget*>(w.i8080_pane())
+                                     : static_cast<QWidget*>(w.to_8080_button());
+      w.z80_pane()->setPlainText(QStringLiteral("\tld\ta,b\n\tjr\tx"));
+      w.i8080_pane()->setPlainText(QStringLiteral("old"));
+      w.i8080_pane()->setFocus();
+      QTest::keyClick(w.i8080_pane(), Qt::Key_End, Qt::ControlModifier);
+      QTest::keyClicks(w.i8080_pane(), "er");  // typed before the conversion
+      QTest::mouseClick(w.to_8080_button(), Qt::LeftButton);
+      target->setFocus();
+      QTRY_COMPARE(QApplication::focusWidget(), target);
+      QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+      QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("older"));
+      QTest::keyClick(target, Qt::Key_Y, Qt::ControlModifier);
+      QCOMPARE(lines_of(w.i8080_pane()), (Lines{u"\tmov\ta,b", u"; cannot convert:\tjr\tx"}));
+      QCOMPARE(w.i8080_pane()->marked_lines(), std::vector<std::size_t>{1});  // with its tints
+      QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);  // nothing left to redo
+      QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+      QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);  // the typing before it
+      QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("old"));
+      QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+      QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("older"));
+    }
   }
 
   void context_menus() {
     MainWindow& w = *window_;
-    const QStringList z80 = {"Cut", "Copy", "Paste", "---", "Select all"};
-    const QStringList i8080 = {"Cut", "Copy", "Paste", "---", "Select All"};
-    QCOMPARE(action_texts(w.z80_pane()->context_menu()), z80);
-    QCOMPARE(action_texts(w.i8080_pane()->context_menu()), i8080);
-
+    QCOMPARE(action_texts(w.z80_pane()->context_menu()),
+             (QStringList{"Undo", "Redo", "---", "Cut", "Copy", "Paste", "---", "Select all"}));
+    QCOMPARE(action_texts(w.i8080_pane()->context_menu()),
+             (QStringList{"Undo", "Redo", "---", "Cut", "Copy", "Paste", "---", "Select All"}));
+    for (QAction* a : w.z80_pane()->context_menu()->actions()) {
+      QVERIFY(a->isSeparator() || (!a->shortcut().isEmpty() && a->isShortcutVisibleInContextMenu()));
+    }
     EditorPane* a = w.z80_pane();
     EditorPane* b = w.i8080_pane();
     a->setPlainText(QStringLiteral("ld a,b\nret"));
     b->setPlainText(QStringLiteral("mov a,b"));
-    const auto item = [](EditorPane* p, int i) { p->context_menu()->actions()[i]->trigger(); };
-    item(a, 4);  // select all
-    QCOMPARE(a->textCursor().selectedText(), QStringLiteral("ld a,b\u2029ret"));
-    QVERIFY(!b->textCursor().hasSelection());
-    item(a, 1);  // copy
+    const auto item = [](EditorPane* p, int i) { return p->context_menu()->actions()[i]; };
+    emit a->context_menu()->aboutToShow();
+    QVERIFY(!item(a, 3)->isEnabled() && !item(a, 4)->isEnabled());  // no selection: no cut, no copy
+    item(a, 7)->trigger();  // select all
+    emit a->context_menu()->aboutToShow();
+    QVERIFY(item(a, 3)->isEnabled() && item(a, 4)->isEnabled());
+    item(a, 4)->trigger();  // copy
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("ld a,b\nret"));
-    item(b, 4);
-    item(b, 0);  // cut
+    item(b, 7)->trigger();
+    item(b, 3)->trigger();  // cut
     QCOMPARE(b->toPlainText(), QString());
-    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("mov a,b"));
-    item(a, 2);  // paste over the selection
+    item(a, 5)->trigger();  // paste over the selection
     QCOMPARE(a->toPlainText(), QStringLiteral("mov a,b"));
-
-    // The menu opens at the mouse, one pixel up and left, also from the keyboard.
-    QCursor::setPos(w.mapToGlobal(QPoint(100, 100)));
-    QPoint shown_at;
-    QTimer::singleShot(50, [&] {
-      if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-        shown_at = menu->pos();
-        menu->close();
-      }
-    });
-    QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(5, 5), a->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(a, &keyboard);
-    QCOMPARE(shown_at, QCursor::pos() - QPoint(1, 1));
+    // Undo, from either menu: the window's one history, last change first.
+    item(b, 0)->trigger();
+    QCOMPARE(a->toPlainText(), QStringLiteral("ld a,b\nret"));
+    item(b, 0)->trigger();
+    QCOMPARE(b->toPlainText(), QStringLiteral("mov a,b"));
   }
 
-  void file_drop() {
-    QTemporaryDir dir;
-    const auto file = [&](const QString& name, const QByteArray& bytes) {
-      QFile f(dir.filePath(name));
-      f.open(QIODevice::WriteOnly);
-      f.write(bytes);
-      return QUrl::fromLocalFile(dir.filePath(name));
+  void files_round_trip() {
+    MainWindow& w = *window_;
+    const QByteArray kFiles[] = {
+        "\tld\ta,b\n\tret\n",
+        "\tld\ta,b\r\n\tret\r\n",
+        "\tld\ta,b\rx",
+        "\xEF\xBB\xBF\tld\ta,b\n",
+        "no final line end",
+        QByteArray("\xFF\xFE\t\0r\0e\0t\0\r\0\n\0", 14),
+        "\tld a,b ; x\xE2\x80\xA9y\xE2\x80\xA8z\n",
+        "",
     };
-    EditorPane* pane = window_->z80_pane();
-    const struct {
-      QByteArray bytes;
-      Lines want;
-    } kFiles[] = {
-        {"a\r\n\r\nb\r\n", {u"a", u"", u"b"}},
-        {"a\n\nb\n", {u"a", u"", u"b"}},
-        {"a\r\rb", {u"a", u"", u"b"}},
-        {QByteArray("a\0b", 3), {u"a", u"b"}},
-        {"\nfirst", {u"", u"first"}},
-    };
-    for (const auto& f : kFiles) {
-      pane->setPlainText(QStringLiteral("old text"));
-      auto* data = new QMimeData;
-      data->setUrls({file(QStringLiteral("f.asm"), f.bytes)});
-      QVERIFY(drag_and_drop(pane, data));
-      QCOMPARE(lines_of(pane), f.want);
-      delete data;
+    for (const QByteArray& bytes : kFiles) {
+      const QString path = dir_->filePath(QStringLiteral("in.z80"));
+      write_bytes(path, bytes);
+      QVERIFY(w.open_file(w.z80_pane(), path));
+      QVERIFY(!w.unsaved(w.z80_pane()));
+      const QString out = dir_->filePath(QStringLiteral("out.z80"));
+      script_.file_names.push_back(out);
+      QVERIFY(w.save_as(w.z80_pane()));
+      QCOMPARE(read_bytes(out), bytes);
     }
+    // Save writes back to the file it came from, in its form.
+    const QString path = dir_->filePath(QStringLiteral("crlf.asm"));
+    write_bytes(path, "\tmov\ta,b\r\n");
+    QVERIFY(w.open_file(w.i8080_pane(), path));
+    w.i8080_pane()->setFocus();
+    QTest::keyClick(w.i8080_pane(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(w.i8080_pane(), Qt::Key_Return);
+    QTest::keyClick(w.i8080_pane(), Qt::Key_Tab);
+    QTest::keyClicks(w.i8080_pane(), "ret");
+    QVERIFY(w.unsaved(w.i8080_pane()));
+    QVERIFY(w.save(w.i8080_pane()));
+    QCOMPARE(read_bytes(path), QByteArray("\tmov\ta,b\r\n\tret\r\n"));
+    QVERIFY(!w.unsaved(w.i8080_pane()));
+  }
 
-    // Several files: the first is loaded.
-    QMimeData several;
-    several.setUrls({file(QStringLiteral("one.asm"), "one"), file(QStringLiteral("two.asm"), "two")});
-    QVERIFY(drag_and_drop(window_->i8080_pane(), &several));
-    QCOMPARE(lines_of(window_->i8080_pane()), Lines{u"one"});
+  void failed_saves_keep_the_old_file() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(QStringLiteral("\tnop"));
+    for (const QString& where : {dir_->filePath(QStringLiteral("missing/folder/x.z80")), dir_->path()}) {
+      script_.file_names.push_back(where);
+      QVERIFY(!w.save_as(w.z80_pane()));
+      QVERIFY(script_.asked.last().startsWith(QStringLiteral("warn: The file was not saved: cannot write")));
+    }
+    if (::geteuid() != 0) {  // root writes anywhere
+      const QString ro = dir_->filePath(QStringLiteral("ro"));
+      QDir().mkpath(ro);
+      write_bytes(ro + QStringLiteral("/x.z80"), "old");
+      ::chmod(ro.toLocal8Bit().constData(), 0555);
+      script_.file_names.push_back(ro + QStringLiteral("/x.z80"));
+      QVERIFY(!w.save_as(w.z80_pane()));
+      QCOMPARE(read_bytes(ro + QStringLiteral("/x.z80")), QByteArray("old"));
+      ::chmod(ro.toLocal8Bit().constData(), 0755);
+    }
+  }
 
-    // A file that cannot be opened leaves the pane as it was.
-    pane->setPlainText(QStringLiteral("keep"));
-    QMimeData missing;
-    missing.setUrls({QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.asm")))});
-    QVERIFY(drag_and_drop(pane, &missing));
-    QCOMPARE(pane->toPlainText(), QStringLiteral("keep"));
+  void title_and_proposed_name() {
+    MainWindow& w = *window_;
+    QCOMPARE(w.windowTitle(), QStringLiteral("untitled | untitled - Z80 / 8080 source converter"));
+    const QString path = dir_->filePath(QStringLiteral("prog.z80"));
+    write_bytes(path, "\tld\ta,b\n");
+    QVERIFY(w.open_file(w.z80_pane(), path));
+    QCOMPARE(w.windowTitle(), QStringLiteral("prog.z80 | untitled - Z80 / 8080 source converter"));
+    w.z80_pane()->setFocus();
+    QTest::keyClick(w.z80_pane(), Qt::Key_X);
+    QCOMPARE(w.windowTitle(), QStringLiteral("prog.z80* | untitled - Z80 / 8080 source converter"));
+    w.convert_z80_to_8080();
+    QCOMPARE(w.windowTitle(), QStringLiteral("prog.z80* | untitled* - Z80 / 8080 source converter"));
+    // A converted pane proposes the other pane's name with its own extension.
+    script_.file_names.push_back(QString());
+    QVERIFY(!w.save_as(w.i8080_pane()));
+    QCOMPARE(script_.asked.last(), QStringLiteral("save as: ") + dir_->filePath(QStringLiteral("prog.asm")));
+  }
 
-    // Dragged text is refused.
+  void unsaved_text_is_asked_about() {
+    const struct {
+      int way;  // 0: Escape, 1: the close box, 2: Quit
+      Dialogs::Answer answer;
+      bool closes;
+    } kCases[] = {
+        {0, Dialogs::Answer::cancel, false}, {0, Dialogs::Answer::discard, true}, {0, Dialogs::Answer::save, true},
+        {1, Dialogs::Answer::cancel, false}, {1, Dialogs::Answer::discard, true}, {1, Dialogs::Answer::save, true},
+        {2, Dialogs::Answer::cancel, false}, {2, Dialogs::Answer::discard, true}, {2, Dialogs::Answer::save, true},
+    };
+    for (const auto& c : kCases) {
+      init();
+      MainWindow& w = *window_;
+      w.z80_pane()->setFocus();
+      QTest::keyClick(w.z80_pane(), Qt::Key_Tab);
+      QTest::keyClicks(w.z80_pane(), "nop");  // typed text is unsaved
+      script_.save_answers.push_back(c.answer);
+      const QString out = dir_->filePath(QStringLiteral("saved.z80"));
+      script_.file_names.push_back(out);
+      if (c.way == 0) QTest::keyClick(w.z80_pane(), Qt::Key_Escape);
+      if (c.way == 1) w.close();
+      if (c.way == 2) w.action("quit")->trigger();
+      QCOMPARE(script_.asked.first(), QStringLiteral("save: the untitled Z80 text"));
+      QCOMPARE(w.isVisible(), !c.closes);
+      QCOMPARE(QFile::exists(out), c.answer == Dialogs::Answer::save);
+      cleanup();
+    }
+    init();
+    window_->z80_pane()->setPlainText(QStringLiteral("\tnop"));  // set, not typed: nothing to lose
+    window_->close();
+    QVERIFY(script_.asked.isEmpty());
+    QVERIFY(!window_->isVisible());
+  }
+
+  void refused_and_questioned_files() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(QStringLiteral("keep"));
+    const QString fifo = dir_->filePath(QStringLiteral("fifo"));
+    ::mkfifo(fifo.toLocal8Bit().constData(), 0600);
+    const QString big = dir_->filePath(QStringLiteral("big.z80"));
+    {
+      std::ofstream f(big.toStdString(), std::ios::binary);
+      f.seekp((65 << 20) - 1);
+      f.put('x');
+    }
+    const struct {
+      QString path;
+      QString message;
+    } kRefused[] = {
+        {dir_->path(), QStringLiteral("is a folder")},
+        {fifo, QStringLiteral("is not a regular file")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("is not a regular file")},
+        {big, QStringLiteral("is larger than 64 MiB")},
+        {dir_->filePath(QStringLiteral("missing.z80")), QStringLiteral("No such file")},
+    };
+    for (const auto& r : kRefused) {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(r.path)});
+      QVERIFY(drag_and_drop(w.z80_pane(), &data));
+      QVERIFY2(script_.asked.last().contains(r.message), qPrintable(script_.asked.last()));
+      QCOMPARE(w.z80_pane()->toPlainText(), QStringLiteral("keep"));
+    }
+    // Binary: only after a question.
+    const QString binary = dir_->filePath(QStringLiteral("bin.z80"));
+    write_bytes(binary, QByteArray("a\0b\xFF\n", 5));
+    script_.open_answers = {false, true};
+    QVERIFY(!w.open_file(w.z80_pane(), binary));
+    QCOMPARE(w.z80_pane()->toPlainText(), QStringLiteral("keep"));
+    QVERIFY(w.open_file(w.z80_pane(), binary));
+    QCOMPARE(lines_of(w.z80_pane()), (Lines{u"a", u"b\uFFFD"}));
+    // Text that is not typed is not dragged in.
     QMimeData text;
     text.setText(QStringLiteral("ld a,b"));
-    QVERIFY(!drag_and_drop(pane, &text));
-    QCOMPARE(pane->toPlainText(), QStringLiteral("keep"));
+    QVERIFY(!drag_and_drop(w.z80_pane(), &text));
+  }
 
-    // Hostile files: binary data, a long line, ill-formed UTF-8 and zero bytes.
-    QByteArray binary(300'000, '\0');
-    for (qsizetype i = 0; i < binary.size(); ++i) binary[i] = static_cast<char>((static_cast<unsigned>(i) * 7919u) >> 3);
+  void recent_files_and_folders() {
+    MainWindow& w = *window_;
+    const QString a = dir_->filePath(QStringLiteral("a.z80")), b = dir_->filePath(QStringLiteral("b.asm"));
+    write_bytes(a, "\tnop\n");
+    write_bytes(b, "\tnop\n");
+    QVERIFY(w.open_file(w.z80_pane(), a));
+    QVERIFY(w.open_file(w.i8080_pane(), b));
+    script_.file_names.push_back(QString());
+    w.z80_pane()->setFocus();
+    w.action("open_z80")->trigger();
+    QCOMPARE(script_.asked.last(), QStringLiteral("open in: ") + dir_->path() +
+                                       QStringLiteral(" | Z80 source (*.z80 *.asm *.mac *.s *.inc);;All files (*)"));
+    QMenu* recent = w.action("recent")->menu();
+    emit recent->aboutToShow();
+    QCOMPARE(action_texts(recent), (QStringList{"Z80", a, "8080", b}));
+    // Settings outlive the window.
+    reopen();
+    emit window_->action("recent")->menu()->aboutToShow();
+    QCOMPARE(action_texts(window_->action("recent")->menu()), (QStringList{"Z80", a, "8080", b}));
+  }
+
+  void scrolling_together_by_keys() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(numbered_lines(300, QStringLiteral("\tnop\t; %1")));
+    w.i8080_pane()->setPlainText(numbered_lines(300, QStringLiteral("\tnop\t; %1")));
     const struct {
-      QByteArray bytes;
-      std::size_t lines;
-    } kHostile[] = {
-        {binary, engine::read_lines(std::string_view(binary.constData(), binary.size())).lines.size()},
-        {QByteArray(1'000'000, 'x'), 1},
-        {QByteArray("\xED\xA0\x80\xFF\n\0\n", 7), 3},
+      Qt::Key key;
+      Qt::KeyboardModifiers modifiers;
+    } kKeys[] = {
+        {Qt::Key_PageDown, Qt::NoModifier}, {Qt::Key_Down, Qt::NoModifier},   {Qt::Key_End, Qt::ControlModifier},
+        {Qt::Key_PageUp, Qt::NoModifier},   {Qt::Key_Up, Qt::NoModifier},     {Qt::Key_Home, Qt::ControlModifier},
+        {Qt::Key_Down, Qt::ShiftModifier},
     };
-    for (const auto& h : kHostile) {
-      QMimeData data;
-      data.setUrls({file(QStringLiteral("hostile.bin"), h.bytes)});
-      QVERIFY(drag_and_drop(pane, &data));
-      QCOMPARE(pane->count_lines(), h.lines);
+    for (EditorPane* pane : {w.z80_pane(), w.i8080_pane()}) {
+      EditorPane* other = pane == w.z80_pane() ? w.i8080_pane() : w.z80_pane();
+      pane->setFocus();
+      for (const auto& k : kKeys) {
+        for (int i = 0; i < 30; ++i) QTest::keyClick(pane, k.key, k.modifiers);
+        QCOMPARE(other->first_visible_line(), pane->first_visible_line());
+      }
+      QTest::keyClick(pane, Qt::Key_End, Qt::ControlModifier);
+      QVERIFY(pane->first_visible_line() > 200);
+      QCOMPARE(other->first_visible_line(), pane->first_visible_line());
+    }
+    // The wheel and a shorter pane.
+    w.i8080_pane()->setPlainText(numbered_lines(50, QStringLiteral("x%1")));
+    w.z80_pane()->scroll_to_line(150);
+    QCOMPARE(w.i8080_pane()->first_visible_line(), w.i8080_pane()->verticalScrollBar()->maximum());
+    // A conversion keeps the first line and puts the target's caret on the source caret's line.
+    w.z80_pane()->go_to_line(120, false);
+    w.z80_pane()->scroll_to_line(100);
+    w.convert_z80_to_8080();
+    QCOMPARE(w.z80_pane()->first_visible_line(), 100);
+    QCOMPARE(w.i8080_pane()->first_visible_line(), 100);
+    QCOMPARE(w.i8080_pane()->textCursor().blockNumber(), 120);
+  }
+
+  void marked_lines_one_after_another() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(QStringLiteral("\tjr\ta\n\tnop\n\tdjnz\tb\n\tnop\n\texx"));
+    w.convert_z80_to_8080();
+    EditorPane* p = w.i8080_pane();
+    p->setFocus();
+    p->go_to_line(0, false);
+    const struct {
+      bool forward;
+      int line;
+      bool wraps;
+    } kSteps[] = {{true, 2, false}, {true, 4, false}, {true, 0, true}, {false, 4, true}, {false, 2, false}};
+    for (const auto& s : kSteps) {
+      w.statusBar()->clearMessage();
+      QTest::keyClick(p, Qt::Key_F8, s.forward ? Qt::NoModifier : Qt::ShiftModifier);
+      QCOMPARE(p->textCursor().blockNumber(), s.line);
+      QCOMPARE(p->textCursor().selectedText(), p->document()->findBlockByNumber(s.line).text());
+      QCOMPARE(!w.statusBar()->currentMessage().isEmpty(), s.wraps);
     }
   }
 
-  void scroll_coupling() {
-    EditorPane* a = window_->z80_pane();
-    EditorPane* b = window_->i8080_pane();
-    a->setPlainText(numbered_lines(200, QStringLiteral("\tnop\t; %1")));
-    b->setPlainText(numbered_lines(200, QStringLiteral("\tnop\t; %1")));
-    a->scroll_to_line(40);
-    QCOMPARE(b->first_visible_line(), 40);
-    b->horizontalScrollBar()->setValue(0);
-    b->scroll_to_line(75);
-    QCOMPARE(a->first_visible_line(), 75);
-
-    // The mouse wheel too.
-    const int before = a->first_visible_line();
-    QWheelEvent wheel(QPointF(10, 10), QPointF(a->mapToGlobal(QPoint(10, 10))), QPoint(), QPoint(0, -120),
-                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(a->viewport(), &wheel);
-    QVERIFY(a->first_visible_line() > before);
-    QCOMPARE(b->first_visible_line(), a->first_visible_line());
-
-    // A shorter pane goes as far as it can; the longer one stays where it was put.
-    b->setPlainText(numbered_lines(50, QStringLiteral("x%1")));
-    a->scroll_to_line(150);
-    QCOMPARE(a->first_visible_line(), 150);
-    QCOMPARE(b->first_visible_line(), b->verticalScrollBar()->maximum());
+  void find_bar() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(QStringLiteral("\tld a,b\n\tLD A,C\n\tldir\n\tld a,b"));
+    w.z80_pane()->setFocus();
+    QTest::keyClick(w.z80_pane(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(w.find_bar()->isVisible());
+    QTest::keyClicks(w.find_bar()->text(), "ld");
+    w.find_bar()->whole_word()->setChecked(true);
+    const int kFound[] = {0, 1, 3, 0};  // whole words, any case, round the end
+    for (const int line : kFound) {
+      QTest::keyClick(w.find_bar()->text(), Qt::Key_Return);
+      QCOMPARE(w.z80_pane()->textCursor().blockNumber(), line);
+    }
+    w.find_bar()->match_case()->setChecked(true);
+    QTest::keyClick(w.find_bar()->text(), Qt::Key_F3);
+    QCOMPARE(w.z80_pane()->textCursor().blockNumber(), 3);
+    QTest::keyClick(w.find_bar()->text(), Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(w.z80_pane()->textCursor().blockNumber(), 0);
+    // Escape in the find bar closes the bar, not the window.
+    QTest::keyClick(w.find_bar()->text(), Qt::Key_Escape);
+    QVERIFY(!w.find_bar()->isVisible());
+    QVERIFY(w.isVisible());
   }
 
-  void escape_closes() {
+  void font_size_for_both_panes() {
+    MainWindow& w = *window_;
+    const int normal = w.z80_pane()->font_points();
+    w.action("zoom_in")->trigger();
+    w.action("zoom_in")->trigger();
+    QCOMPARE(w.z80_pane()->font_points(), normal + 2);
+    QCOMPARE(w.i8080_pane()->font_points(), normal + 2);
+    QCOMPARE(w.i8080_pane()->tabStopDistance(), QFontMetricsF(w.i8080_pane()->font()).horizontalAdvance(QLatin1Char(' ')) * 8);
+    reopen();  // remembered
+    QCOMPARE(window_->z80_pane()->font_points(), normal + 2);
+    window_->action("zoom_reset")->trigger();
+    QCOMPARE(window_->i8080_pane()->font_points(), normal);
+  }
+
+  void relative_jumps_on_request() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(QStringLiteral("\tjr\tloop"));
+    w.action("jr_as_jump")->trigger();
+    w.convert_z80_to_8080();
+    QCOMPARE(lines_of(w.i8080_pane()), Lines{u"\tjmp\tloop"});
+    reopen();  // remembered
+    QVERIFY(window_->action("jr_as_jump")->isChecked());
+  }
+
+  void escape_and_close_box_quit_when_nothing_is_unsaved() {
     QVERIFY(window_->isVisible());
     QTest::keyClick(window_->z80_pane(), Qt::Key_Escape);
     QVERIFY(!window_->isVisible());
-  }
-
-  void close_box_closes() {
+    init();
     QVERIFY(window_->close());
-    QVERIFY(!window_->isVisible());
+    QVERIFY(script_.asked.isEmpty());
   }
 
   void centred() {
@@ -357,6 +634,18 @@ class WindowTest : public QObject {
   }
 
  private:
+  // A new window, as after a restart: the settings stay.
+  void reopen() {
+    script_ = Script{};
+    window_ = std::make_unique<MainWindow>(std::make_unique<ScriptedDialogs>(script_));
+    window_->show();
+    QApplication::setActiveWindow(window_.get());
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    dir_ = std::make_unique<QTemporaryDir>();
+  }
+  QTemporaryDir settings_dir_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  Script script_;
   std::unique_ptr<MainWindow> window_;
 };
 

@@ -1,0 +1,145 @@
+#include "frontend/text_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "engine/line_reader.hpp"
+#include "engine/utf.hpp"
+
+namespace frontend {
+namespace {
+
+constexpr char16_t kParagraph = 0x2029;
+
+void replace_all(std::u16string& text, std::u16string_view from, std::u16string_view to) {
+  for (std::size_t at = text.find(from); at != std::u16string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+bool is_utf16(engine::Encoding e) { return e == engine::Encoding::utf16le || e == engine::Encoding::utf16be; }
+
+}  // namespace
+
+bool looks_like_text(std::string_view bytes) {
+  if (bytes.find('\0') != std::string_view::npos) return false;
+  const std::u16string text = engine::utf8_to_utf16(bytes);
+  // A U+FFFD that the file did not hold itself comes from bytes that are not UTF-8.
+  return engine::utf16_to_utf8(text) == bytes;
+}
+
+TextFile text_from_bytes(std::string_view bytes) {
+  TextFile file;
+  file.format.encoding = engine::detect_encoding(bytes);
+  bytes.remove_prefix(engine::byte_order_mark(file.format.encoding).size());
+  std::string utf8;
+  if (is_utf16(file.format.encoding)) {
+    engine::Utf16Decoder decoder(file.format.encoding == engine::Encoding::utf16be);
+    decoder.decode(bytes, utf8);
+    decoder.finish(utf8);
+    bytes = utf8;
+  }
+  const std::size_t end = bytes.find_first_of(std::string_view("\r\n\0", 3));
+  if (end != std::string_view::npos) file.format.line_end = bytes.substr(end, 2) == "\r\n" ? "\r\n" : bytes[end] == '\r' ? "\r" : "\n";
+  engine::ReadLines read = engine::read_lines(bytes);
+  file.format.final_line_end = read.ends_with_line_end || bytes.empty();
+  file.lines = std::move(read.lines);
+  for (auto& line : file.lines) {
+    if (line.find(kParagraph) != std::u16string::npos) replace_all(line, std::u16string_view(&kParagraph, 1), kParagraphStandIn);
+  }
+  return file;
+}
+
+ReadResult read_text_file(const std::string& path, bool accept_binary) {
+  ReadResult result;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    result.problem = ReadProblem::cannot_read;
+    result.reason = std::strerror(errno);
+    return result;
+  }
+  if (S_ISDIR(st.st_mode)) return {ReadProblem::folder, {}, {}};
+  if (!S_ISREG(st.st_mode)) return {ReadProblem::not_a_file, {}, {}};
+  if (static_cast<std::size_t>(st.st_size) > kLargestFile) return {ReadProblem::too_large, {}, {}};
+  // Not blocking: should the name lead to a FIFO by now, the read fails at once.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    result.problem = ReadProblem::cannot_read;
+    result.reason = std::strerror(errno);
+    return result;
+  }
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return {ReadProblem::not_a_file, {}, {}};
+  }
+  std::string bytes;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      result.problem = ReadProblem::cannot_read;
+      result.reason = std::strerror(errno);
+      ::close(fd);
+      return result;
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+    if (bytes.size() > kLargestFile) {
+      ::close(fd);
+      return {ReadProblem::too_large, {}, {}};
+    }
+  }
+  ::close(fd);
+  const engine::Encoding encoding = engine::detect_encoding(bytes);
+  if (!accept_binary && !is_utf16(encoding) &&
+      !looks_like_text(std::string_view(bytes).substr(engine::byte_order_mark(encoding).size()))) {
+    return {ReadProblem::not_text, {}, {}};
+  }
+  result.file = text_from_bytes(bytes);
+  return result;
+}
+
+std::string describe_problem(const ReadResult& result, const std::string& path) {
+  switch (result.problem) {
+    case ReadProblem::cannot_read: return "Cannot read " + path + ": " + result.reason + ".";
+    case ReadProblem::folder: return path + " is a folder, not a file.";
+    case ReadProblem::not_a_file: return path + " is not a regular file (a device, a FIFO or a socket).";
+    case ReadProblem::too_large: return path + " is larger than 64 MiB, more than a source pane holds.";
+    case ReadProblem::not_text: return path + " does not look like a text file.";
+    case ReadProblem::none: break;
+  }
+  return {};
+}
+
+std::string file_bytes(const std::vector<std::u16string>& lines, const FileFormat& format) {
+  std::string utf8;
+  std::u16string line;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    line = lines[i];
+    if (line.find(kParagraphStandIn) != std::u16string::npos) {
+      replace_all(line, kParagraphStandIn, std::u16string_view(&kParagraph, 1));
+    }
+    engine::append_utf8(utf8, line);
+    if (i + 1 < lines.size() || format.final_line_end) utf8 += format.line_end;
+  }
+  std::string out(engine::byte_order_mark(format.encoding));
+  if (is_utf16(format.encoding)) {
+    engine::append_utf16_bytes(out, utf8, format.encoding == engine::Encoding::utf16be);
+  } else {
+    out += utf8;
+  }
+  return out;
+}
+
+std::string converted_name(const std::string& other_file, bool to_8080) {
+  if (other_file.empty()) return {};
+  return std::filesystem::path(other_file).replace_extension(to_8080 ? ".asm" : ".z80").string();
+}
+
+}  // namespace frontend
