@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -222,6 +223,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.threads == 0) options.threads = std::max(1u, std::thread::hardware_concurrency());
+  // For measuring: ASMCONV_MEMORY=off translates every line and statement anew.
+  if (const char* memory = std::getenv("ASMCONV_MEMORY"); memory != nullptr && std::string_view(memory) == "off") {
+    engine::remember_translations(false);
+  }
 
   int status = 0;
   for (const std::string& input : options.inputs) {

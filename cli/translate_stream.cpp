@@ -16,7 +16,6 @@ namespace {
 
 constexpr std::size_t kBlock = 1 << 20;       // bytes per read
 constexpr std::size_t kBatch = 4 << 20;       // bytes of lines translated together
-constexpr std::size_t kLongLine = 16 << 20;   // a line this long is translated on its own
 constexpr std::size_t kShownLength = 200;     // bytes of a statement shown in a diagnostic
 
 // Runs a job on every thread of the pool at once: part 0 on the caller's
@@ -101,10 +100,6 @@ std::size_t find_line_end(std::string_view text, std::size_t from) {
   return text.size();
 }
 
-struct Line {
-  std::size_t begin, end;  // of its bytes in the text
-};
-
 // The statement as shown in a diagnostic: blanks made single spaces, trimmed,
 // cut after kShownLength bytes.
 void append_shown(std::string& out, std::string_view utf8) {
@@ -130,7 +125,7 @@ void append_shown(std::string& out, std::string_view utf8) {
 // What one thread made of its share of a batch.
 struct Part {
   std::string out, diagnostics;
-  std::size_t marked = 0;
+  std::size_t lines = 0, marked = 0;
 };
 
 class Translator {
@@ -138,30 +133,52 @@ class Translator {
   Translator(const StreamOptions& options, std::string_view line_end)
       : options_(options), line_end_(line_end) {}
 
-  // Translates lines[first, last) of text, whose first is line number `number`;
-  // every line but an unended last one gets the line end.
-  void run(std::string_view text, const std::vector<Line>& lines, std::size_t first, std::size_t last,
-           std::size_t number, bool last_ended, Part& part) const {
-    thread_local std::u16string line;
-    for (std::size_t k = first; k < last; ++k, ++number) {
-      line.clear();
-      engine::append_utf16(line, text.substr(lines[k].begin, lines[k].end - lines[k].begin));
-      one(line, number, part);
-      if (k + 1 < lines.size() || last_ended) part.out += line_end_;
+  // Translates the lines of batch[from, to), the first of them line number
+  // `number`; every line gets the line end but the batch's last when
+  // `last_ended` is false. Returns how many lines there were.
+  std::size_t run(std::string_view batch, std::size_t from, std::size_t to, std::size_t number, bool last_ended,
+                  Part& part) const {
+    std::size_t lines = 0;
+    for (std::size_t begin = from; begin < to; ++lines, ++number) {
+      const std::size_t e = find_line_end(batch.substr(0, to), begin);
+      one(batch.substr(begin, e - begin), number, part);
+      if (e < to || last_ended) part.out += line_end_;
+      begin = e < to && batch[e] == '\r' && e + 1 < to && batch[e + 1] == '\n' ? e + 2 : e + 1;
     }
-    if (line.capacity() > (1u << 20)) std::u16string().swap(line);  // a long line's room is given back
+    return lines;
   }
 
+  // How many lines batch[from, to) holds.
+  static std::size_t count(std::string_view batch, std::size_t from, std::size_t to, bool) {
+    std::size_t lines = 0;
+    for (std::size_t begin = from; begin < to; ++lines) {
+      const std::size_t e = find_line_end(batch.substr(0, to), begin);
+      begin = e < to && batch[e] == '\r' && e + 1 < to && batch[e + 1] == '\n' ? e + 2 : e + 1;
+    }
+    return lines;
+  }
+
+  void one(std::string_view line, std::size_t number, Part& part) const {
+    const engine::LineInfo info = engine::translate_utf8_line(options_.direction, line, options_.engine, part.out);
+    if (engine::is_not_convertible(info.outcome)) ++part.marked;
+    if (!options_.check && !options_.explain) return;
+    // Shown as the line reads, ill-formed bytes as U+FFFD (as the positions count).
+    const std::string decoded = engine::utf16_to_utf8(engine::utf8_to_utf16(line));
+    diagnose(info, decoded.substr(info.source_begin, info.source_end - info.source_begin), number, part);
+  }
+
+  // The same for a line already decoded.
   void one(std::u16string_view line, std::size_t number, Part& part) const {
     const engine::LineInfo info = engine::translate_line(options_.direction, line, options_.engine, part.out);
-    const bool marked = engine::is_not_convertible(info.outcome);
-    if (marked) ++part.marked;
+    if (engine::is_not_convertible(info.outcome)) ++part.marked;
     if (!options_.check && !options_.explain) return;
+    diagnose(info, engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)), number,
+             part);
+  }
+
+  void diagnose(const engine::LineInfo& info, const std::string& source, std::size_t number, Part& part) const {
+    const bool marked = engine::is_not_convertible(info.outcome);
     const std::string where = options_.name + ":" + std::to_string(number) + ": ";
-    std::string source;
-    if (info.source_end > info.source_begin) {
-      source = engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin));
-    }
     if (options_.explain) {
       part.diagnostics += where + engine::describe(info.outcome);
       const engine::Decision d = info.outcome.decision;
@@ -204,9 +221,12 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
   auto found = std::find_if(pools.begin(), pools.end(), [&](const auto& p) { return p->size() == threads; });
   if (found == pools.end()) found = pools.insert(pools.end(), std::make_unique<Pool>(threads));
   Pool& pool = **found;
+  // The buffers get their size once: memory touched for the first time in
+  // every batch would cost more than the translation.
   std::vector<Part> parts(pool.size());
-  std::vector<Line> lines;
+  for (Part& p : parts) p.out.reserve(kBatch * 5 / 4 / parts.size() + kBlock);
   std::string raw, text;  // raw: bytes as read (UTF-16 input only); text: UTF-8 not yet translated
+  text.reserve(kBatch + 2 * kBlock);
   std::string line_end;   // known from the first line end on
   bool at_end = false, wrote_mark = false;
   std::unique_ptr<engine::Utf16Decoder> utf16;
@@ -264,72 +284,91 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
     if (at_end) utf16->finish(text);
   }
 
+  // The index just after the last line end in text[from, to), or 0. A CR at
+  // the very end of the text waits for what follows it (an LF or not).
+  const auto last_line_end = [&](std::size_t from, std::size_t to) -> std::size_t {
+    for (std::size_t e = to; e-- > from;) {
+      const char c = text[e];
+      if (c == '\n' || c == '\0') return e + 1;
+      if (c != '\r') continue;
+      if (e + 1 < text.size()) return text[e + 1] == '\n' ? e + 2 : e + 1;
+      if (at_end) return e + 1;
+    }
+    return 0;
+  };
+  // The index just after the line end at e (CR LF counts as one).
+  const auto after_end = [&](std::size_t e) { return text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n' ? e + 2 : e + 1; };
+
   std::size_t scanned = 0;  // text before this index holds no line end
   while (result.error.empty() && !result.write_failed) {
-    // Gather a batch of whole lines; a CR at the very end waits for what follows it.
+    // Gather a batch of whole lines: up to kBatch bytes, or one longer line.
     std::size_t cut = 0;  // just after the last line end of the batch
-    lines.clear();
-    std::size_t begin = 0;
-    bool full = false;  // the batch takes no more lines
+    bool long_line = false;  // the batch is one line longer than kBatch
     for (;;) {
-      for (std::size_t e = find_line_end(text, std::max(begin, scanned)); e < text.size(); e = find_line_end(text, begin)) {
-        if (text[e] == '\r' && e + 1 == text.size() && !at_end) break;
-        // A long line is translated in a batch of its own.
-        if (e - begin >= kLongLine && !lines.empty()) {
-          full = true;
-          break;
-        }
-        const bool crlf = text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n';
-        if (line_end.empty()) line_end = crlf ? "\r\n" : text[e] == '\r' ? "\r" : "\n";
-        lines.push_back({begin, e});
-        begin = cut = e + (crlf ? 2 : 1);
-        if (cut >= kBatch || e - lines.back().begin >= kLongLine) {
-          full = true;
-          break;
+      const std::size_t limit = std::min(text.size(), kBatch);
+      if (limit > scanned) cut = last_line_end(scanned, limit);
+      if (cut == 0 && text.size() > limit) {
+        const std::size_t e = find_line_end(text, std::max(scanned, limit));
+        if (e < text.size() && (text[e] != '\r' || e + 1 < text.size() || at_end)) {
+          cut = after_end(e);
+          long_line = true;
         }
       }
-      if (full || at_end || (cut > 0 && text.size() >= kBatch)) break;
-      scanned = std::max(begin, text.size() - (!text.empty() && text.back() == '\r' ? 1 : 0));
+      if (cut > 0 || at_end) break;
+      scanned = text.size() - (!text.empty() && text.back() == '\r' ? 1 : 0);
       if (!fill()) return result;
     }
     bool last_ended = true;
-    if (!full && at_end && cut < text.size() && (lines.empty() || text.size() - cut < kLongLine)) {
-      lines.push_back({cut, text.size()});  // the last line, with no line end after it
+    if (cut == 0) {  // at the end: the last line, with no line end after it
+      if (text.empty()) break;
       cut = text.size();
       last_ended = false;
+      long_line = cut > kBatch;
     }
-    if (lines.empty()) break;
+    if (line_end.empty()) {
+      const std::size_t e = find_line_end(text, 0);
+      if (e < cut) line_end = after_end(e) == e + 2 ? "\r\n" : text[e] == '\r' ? "\r" : "\n";
+    }
 
     const Translator translator(options, line_end.empty() ? std::string_view("\n") : std::string_view(line_end));
     const std::size_t number = result.lines + 1;
-    for (Part& p : parts) p.out.clear(), p.diagnostics.clear(), p.marked = 0;
-    if (lines.size() == 1 && lines[0].end - lines[0].begin >= kLongLine) {
+    for (Part& p : parts) p.out.clear(), p.diagnostics.clear(), p.marked = 0, p.lines = 0;
+    if (long_line) {
       // A long line on its own: its bytes are given back before it is translated.
+      const std::size_t e = last_ended ? find_line_end(text, 0) : cut;
       std::u16string line;
-      engine::append_utf16(line, std::string_view(text).substr(lines[0].begin, lines[0].end - lines[0].begin));
+      engine::append_utf16(line, std::string_view(text).substr(0, e));
       std::string rest = text.substr(cut);
       text.swap(rest);
       std::string().swap(rest);
       cut = 0;
       translator.one(line, number, parts[0]);
       if (last_ended) parts[0].out += line_end;
+      parts[0].lines = 1;
     } else {
-      // Shares of about equal size, in line order.
-      std::vector<std::size_t> starts(parts.size() + 1, lines.size());
-      starts[0] = 0;
-      const std::size_t share = (cut - lines[0].begin) / parts.size() + 1;
-      for (std::size_t k = 0, p = 1; k < lines.size() && p < parts.size(); ++k) {
-        if (lines[k].begin - lines[0].begin >= share * p) starts[p++] = k;
+      // Shares of about equal size, each starting a line; each thread finds
+      // the lines of its own share.
+      std::vector<std::size_t> bounds(parts.size() + 1, cut);
+      bounds[0] = 0;
+      for (std::size_t p = 1; p < parts.size(); ++p) {
+        const std::size_t e = find_line_end(std::string_view(text).substr(0, cut), std::max(bounds[p - 1], cut * p / parts.size()));
+        bounds[p] = e < cut ? std::min(after_end(e), cut) : cut;
       }
-      for (std::size_t p = parts.size(); p-- > 1;) starts[p] = std::min(starts[p], starts[p + 1]);
+      const std::string_view batch = std::string_view(text).substr(0, cut);
+      std::vector<std::size_t> first(parts.size() + 1, number);
+      if (options.check || options.explain) {
+        // Line numbers: each share's lines are counted first.
+        pool.run([&](unsigned p) { parts[p].lines = translator.count(batch, bounds[p], bounds[p + 1], last_ended); });
+        for (std::size_t p = 0; p < parts.size(); ++p) first[p + 1] = first[p] + parts[p].lines;
+      }
       pool.run([&](unsigned p) {
-        translator.run(text, lines, starts[p], starts[p + 1], number + starts[p], last_ended, parts[p]);
+        parts[p].lines = translator.run(batch, bounds[p], bounds[p + 1], first[p], last_ended, parts[p]);
       });
     }
-    result.lines += lines.size();
-    for (Part& p : parts) {
-      emit(p.out);
+    for (const Part& p : parts) {
+      result.lines += p.lines;
       result.marked += p.marked;
+      emit(p.out);
       if (!p.diagnostics.empty() && !diagnostics(p.diagnostics)) result.write_failed = true;
     }
     text.erase(0, cut);

@@ -1,7 +1,10 @@
 #include "engine/dialect.hpp"
 
+#include "engine/word_table.hpp"
+
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace engine {
 namespace {
@@ -93,6 +96,19 @@ std::optional<std::uint32_t> digits(std::u16string_view text, unsigned base) {
   return static_cast<std::uint32_t>(value);
 }
 
+// A list of words, looked up in any case: built once from a table.
+class WordSet {
+ public:
+  template <std::size_t N>
+  explicit WordSet(const std::u16string_view (&words)[N]) {
+    for (const std::u16string_view w : words) table_[w] = true;
+  }
+  bool contains(std::u16string_view word) const { return table_.find(word) != nullptr; }
+
+ private:
+  WordTable<bool> table_;
+};
+
 bool starts_with_word(std::u16string_view text, std::u16string_view prefix) {
   return text.size() >= prefix.size() && is_word(text.substr(0, prefix.size()), prefix);
 }
@@ -112,11 +128,18 @@ bool is_one_of(std::u16string_view text, std::span<const std::u16string_view> wo
 }
 
 std::span<const std::u16string_view> shared_directives() { return kSharedDirectives; }
-bool is_column1_directive(std::u16string_view word) { return is_one_of(word, kColumn1Directives); }
-bool is_defining_word(std::u16string_view word) { return is_one_of(word, kDefiningWords); }
+bool is_column1_directive(std::u16string_view word) {
+  static const WordSet words(kColumn1Directives);
+  return words.contains(word);
+}
+bool is_defining_word(std::u16string_view word) {
+  static const WordSet words(kDefiningWords);
+  return words.contains(word);
+}
 bool is_data_word(std::u16string_view word) {
+  static const WordSet words(kDataWords);
   if (!word.empty() && word[0] == u'.') word.remove_prefix(1);
-  return is_one_of(word, kDataWords);
+  return words.contains(word);
 }
 
 bool is_foreign_directive(std::u16string_view first_word, Notation source) {
@@ -126,7 +149,10 @@ bool is_foreign_directive(std::u16string_view first_word, Notation source) {
          !is_word(first_word, source == Notation::z80 ? kZ80Switch : k8080Switch);
 }
 
-bool is_column1_dot_directive(std::u16string_view word) { return is_one_of(word, kColumn1DotDirectives); }
+bool is_column1_dot_directive(std::u16string_view word) {
+  static const WordSet words(kColumn1DotDirectives);
+  return words.contains(word);
+}
 
 bool opens_quote(std::u16string_view text, std::size_t i) {
   const char16_t c = text[i];
@@ -167,11 +193,21 @@ bool holds_name(std::u16string_view expression) {
 }
 
 bool is_register(Notation notation, std::u16string_view word) {
-  return notation == Notation::z80 ? is_one_of(word, kZ80Registers) : is_one_of(word, k8080Registers);
+  static const WordSet z80(kZ80Registers), i8080(k8080Registers);
+  return notation == Notation::z80 ? z80.contains(word) : i8080.contains(word);
 }
 
-bool is_condition(std::u16string_view word) { return is_one_of(word, kConditions); }
-bool is_index_register(std::u16string_view word) { return is_one_of(word, kIndexRegisters); }
-bool is_vocabulary_word(std::u16string_view word) { return is_one_of(word, kVocabulary); }
+bool is_condition(std::u16string_view word) {
+  static const WordSet words(kConditions);
+  return words.contains(word);
+}
+bool is_index_register(std::u16string_view word) {
+  static const WordSet words(kIndexRegisters);
+  return words.contains(word);
+}
+bool is_vocabulary_word(std::u16string_view word) {
+  static const WordSet words(kVocabulary);
+  return words.contains(word);
+}
 
 }  // namespace engine

@@ -36,7 +36,7 @@ std::string literal_at(std::u16string_view pattern, std::size_t& i) {
       literal.push_back(static_cast<char>(c));
       ++i;
     } else if (c == u'\\' && i + 1 < pattern.size() &&
-               std::u16string_view(u"(),").find(pattern[i + 1]) != kNone) {
+               std::u16string_view(u"(),.").find(pattern[i + 1]) != kNone) {
       literal.push_back(static_cast<char>(pattern[i + 1]));
       i += 2;
     } else if (pattern.substr(i, 4) == u"\\x2C") {

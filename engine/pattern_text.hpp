@@ -23,8 +23,8 @@ inline constexpr std::u16string_view kBlankRun = u"[\\t ]{1,}";
 bool has_top_level_alternatives(std::u16string_view pattern);
 
 // The literal text the pattern demands from position i on (i moves past it):
-// lower-case letters, digits, some punctuation and the escapes "\(", "\)", "\,"
-// and "\x2C". A character followed by a quantifier is optional and ends the
+// lower-case letters, digits, some punctuation and the escapes "\(", "\)", "\,",
+// "\." and "\x2C". A character followed by a quantifier is optional and ends the
 // literal before it.
 std::string literal_at(std::u16string_view pattern, std::size_t& i);
 

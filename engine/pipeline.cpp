@@ -1,5 +1,7 @@
 #include "engine/pipeline.hpp"
 
+#include <atomic>
+
 #include "engine/chain.hpp"
 #include "engine/dialect.hpp"
 #include "engine/rules.hpp"
@@ -88,6 +90,10 @@ bool is_index_register_form(std::u16string_view code) {
     std::size_t end = i;
     while (end < code.size() && is_name_char(code[end])) ++end;
     const std::u16string_view word = code.substr(i, end - i);
+    if (c != u'i' && c != u'I') {  // every index register starts with i
+      i = end - 1;
+      continue;
+    }
     if (is_index_register(word)) return true;
     if (is_word(word, u"i") && end < code.size() && std::u16string_view(u"-,+|").find(code[end]) != kNone) return true;
     i = end - 1;
@@ -143,6 +149,8 @@ void translate_statement_anew(const Policy& policy, const Options& options, std:
   if (chain.verdict == Verdict::rewrite) result.text = code.text;
 }
 
+std::atomic<bool> g_remember{true};
+
 void translate_statement(const Policy& policy, const Options& options, std::u16string_view typed,
                          bool needs_blank, StatementResult& result) {
   if (typed.size() > kLongestStatement) {
@@ -151,7 +159,7 @@ void translate_statement(const Policy& policy, const Options& options, std::u16s
     result.text.clear();
     return;
   }
-  if (policy.reference) {
+  if (policy.reference || !g_remember.load(std::memory_order_relaxed)) {
     translate_statement_anew(policy, options, typed, needs_blank, result);
     return;
   }
@@ -183,10 +191,17 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
   // In a comment, text after a "!" is a statement when a rule of the chain
   // takes it. (The 8080 chain, the only one that reads comments so, has no
   // marking rule: what a rule takes, it rewrites or lets through.)
-  const LineRules rules{policy.notation, policy.statements_in_comment, [&](std::u16string_view candidate) {
-                          translate_statement(policy, options, candidate, !is_separator(candidate.front()), statement);
-                          return statement.decision == Decision::rewrite || statement.decision == Decision::pass_through;
-                        }};
+  struct Context {
+    const Policy& policy;
+    const Options& options;
+    StatementResult& statement;
+  } context{policy, options, statement};
+  const auto is_statement = [](const void* c, std::u16string_view candidate) {
+    const auto& x = *static_cast<const Context*>(c);
+    translate_statement(x.policy, x.options, candidate, !is_separator(candidate.front()), x.statement);
+    return x.statement.decision == Decision::rewrite || x.statement.decision == Decision::pass_through;
+  };
+  const LineRules rules{policy.notation, policy.statements_in_comment, is_statement, &context};
   parse_line(line, rules, parsed);
 
   LineInfo info;
@@ -337,9 +352,51 @@ Translation translate_8080_to_z80_reference(std::u16string_view line, const Opti
   return translate_text(i8080_to_z80(true), line, options);
 }
 
+void remember_translations(bool on) { g_remember.store(on); }
+
 LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out) {
   const Policy& policy = direction == Direction::z80_to_8080 ? z80_to_8080(false) : i8080_to_z80(false);
   return translate(policy, line, options, Utf8Sink{out});
+}
+
+LineInfo translate_utf8_line(Direction direction, std::string_view line, const Options& options, std::string& out) {
+  const std::size_t base = out.size();
+  thread_local LineCache caches[2];
+  thread_local std::string payload;
+  LineCache& cache = caches[direction == Direction::z80_to_8080 ? 0 : 1];
+  const bool remember = g_remember.load(std::memory_order_relaxed);
+  LineRecord record{};
+  if (remember && cache.find(line, options, payload, record)) {
+    out += payload;
+    LineInfo info;
+    info.outcome = {static_cast<Decision>(record.decision), record.rule};
+    info.source_begin = record.source_begin;
+    info.source_end = record.source_end;
+    info.out_begin = base + record.out_begin;
+    info.out_end = base + record.out_end;
+    return info;
+  }
+  thread_local std::u16string text;
+  text.clear();
+  append_utf16(text, line);
+  LineInfo info = translate_line(direction, text, options, out);
+  // Source positions in bytes: a line of ASCII counts the same either way.
+  const auto bytes_before = [&](std::size_t units) {
+    if (text.size() == line.size()) return units;
+    std::string prefix;
+    append_utf8(prefix, std::u16string_view(text).substr(0, units));
+    return prefix.size();
+  };
+  info.source_begin = bytes_before(info.source_begin);
+  info.source_end = bytes_before(info.source_end);
+  if (remember && info.outcome.decision != Decision::statements) {
+    record = {static_cast<std::uint8_t>(info.outcome.decision), static_cast<std::uint8_t>(info.outcome.rule),
+              static_cast<std::uint32_t>(info.source_begin), static_cast<std::uint32_t>(info.source_end),
+              static_cast<std::uint32_t>(info.out_begin - base), static_cast<std::uint32_t>(info.out_end - base)};
+    cache.remember(line, options, std::string_view(out).substr(base), record);
+  }
+  if (text.capacity() > (1u << 20)) std::u16string().swap(text);  // a long line's room is given back
+  return info;
 }
 
 std::u16string convert_z80_to_8080(std::u16string_view line) { return translate_z80_to_8080(line).text; }

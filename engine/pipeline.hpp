@@ -102,6 +102,17 @@ struct LineInfo {
 // output line as a text first (for long lines). The same translation as above.
 LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out);
 
+// The same for a line given as UTF-8 (decoded as utf8_to_utf16 decodes it);
+// the source positions of the result count bytes of the decoded line written
+// as UTF-8 again (the bytes of `line` if it is well-formed). Lines seen lately
+// are remembered whole (statement_cache.hpp).
+LineInfo translate_utf8_line(Direction direction, std::string_view line, const Options& options, std::string& out);
+
+// Whether translations of recent statements and lines are remembered
+// (statement_cache.hpp); on by default. Off, everything is translated anew:
+// for measuring what the memory gains. Process-wide; set it before translating.
+void remember_translations(bool on);
+
 std::u16string convert_z80_to_8080(std::u16string_view line);
 std::u16string convert_8080_to_z80(std::u16string_view line);
 std::vector<std::u16string> convert_z80_to_8080(std::span<const std::u16string> lines);

@@ -99,7 +99,7 @@ std::size_t statement_in_comment(std::u16string_view comment, const LineRules& r
     const std::size_t next = next_statement_break(comment, b + 1);
     std::u16string_view candidate = comment.substr(b + 1, (next == kNone ? comment.size() : next) - b - 1);
     candidate = candidate.substr(0, comment_start(candidate));
-    if (!only_blanks(candidate) && rules.is_statement(candidate)) return b;
+    if (!only_blanks(candidate) && rules.is_statement(rules.context, candidate)) return b;
     b = next;
   }
   return kNone;

@@ -27,7 +27,6 @@
 // Every piece is a view of the line as typed.
 #pragma once
 
-#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -53,7 +52,9 @@ struct SourceLine {
 struct LineRules {
   Notation notation = Notation::z80;
   bool statements_in_comment = false;
-  std::function<bool(std::u16string_view)> is_statement;  // only asked with statements_in_comment
+  // Only asked with statements_in_comment: is_statement(context, text).
+  bool (*is_statement)(const void* context, std::u16string_view text) = nullptr;
+  const void* context = nullptr;
 };
 
 // Fills `line` (its vector is reused) with the parts of `text`.

@@ -1,20 +1,22 @@
-// A memory of recent statement translations, one per thread and direction.
+// What the engine remembers of recent translations, per thread and direction:
+// statements (their translation depends on their text, on whether a blank is
+// put in front, and on the user's options) and whole lines read as UTF-8
+// (bytes in, bytes out). Sources repeat statements ("\tinc\thl", "\tret") and
+// whole lines many times.
 //
-// A statement's translation depends on its text, on whether a blank is put in
-// front of it and on the user's options, nothing else; sources repeat their
-// statements ("\tinc\thl", "\tret") many times. The memory is small enough to
-// stay in the processor's caches: 4-way sets of 32-bit tags in one array, the
-// statements and their translations in one arena that is emptied when full.
-// A hit is checked against the whole remembered text, so an answer from the
-// memory is always the answer a fresh translation gives.
+// Both memories are a RecentTable: small enough to stay in the processor's
+// caches, 4-way sets of 32-bit tags in one array, keys and payloads in one
+// arena that is emptied when full. A hit is checked against the whole key, so
+// an answer from memory is always the answer a fresh translation gives.
 //
-// When few statements repeat (under one in eight over the last few thousand),
-// the memory stops taking new ones and looks up only one statement in 64 to
-// notice when repetition comes back; a source with no statement twice then
-// costs next to nothing extra.
+// When few keys repeat (under one in eight over the last few thousand), the
+// table stops taking new ones and looks up only one key in 64 to notice when
+// repetition comes back; a source with no statement twice then costs next to
+// nothing extra.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +25,45 @@
 #include "engine/pipeline.hpp"
 
 namespace engine {
+
+// Key bytes -> payload bytes and a small record (trivially copyable).
+template <typename Record>
+class RecentTable {
+ public:
+  RecentTable(std::size_t sets, std::size_t arena, std::size_t longest);
+
+  // Whether the next key is looked up at all (not while bypassing, but for
+  // one in kSample): ask before building a key.
+  bool wants(std::size_t key_size);
+  // True and payload and record filled if the key is remembered (after wants).
+  bool find(std::string_view key, std::string& payload, Record& record);
+  // Remembers what a fresh translation gave for the key last looked up.
+  void remember(std::string_view key, std::string_view payload, const Record& record);
+  // The last key was looked up (and may be remembered).
+  bool looked_up() const { return looked_up_; }
+
+ private:
+  static constexpr std::size_t kWays = 4;
+  static constexpr std::uint32_t kWindow = 1024;  // lookups per judgement of the hit rate
+  static constexpr std::uint32_t kSample = 64;      // while bypassing: one lookup in this many
+
+  struct Entry {
+    std::uint32_t offset;  // of the key in the arena; the payload follows it
+    std::uint32_t key_size;
+    std::uint32_t payload_size;
+    Record record;
+  };
+
+  std::size_t sets_, arena_size_, longest_;
+  std::vector<std::uint32_t> tags_;  // sets * kWays; 0: empty
+  std::vector<Entry> entries_;
+  std::vector<std::uint8_t> next_way_;
+  std::string arena_;
+  std::uint64_t hash_ = 0;
+  bool looked_up_ = false;
+  bool bypass_ = false;
+  std::uint32_t window_lookups_ = 0, window_hits_ = 0, tick_ = 0;
+};
 
 struct StatementKey {
   std::u16string_view typed;
@@ -38,47 +79,37 @@ struct StatementResult {
 
 class StatementCache {
  public:
-  StatementCache();
-
-  // True and `out` filled if the statement is remembered.
+  StatementCache() : table_(1024, 1 << 18, 240) {}
   bool find(const StatementKey& key, StatementResult& out);
-  // Remembers a fresh translation of the statement last looked up.
   void remember(const StatementKey& key, const StatementResult& result);
 
-  struct Counts {
-    std::uint64_t lookups = 0, hits = 0, skipped = 0;
+ private:
+  struct Record {
+    std::uint8_t decision;
+    std::uint8_t rule;
   };
-  Counts counts() const { return counts_; }
+  std::string_view key_bytes(const StatementKey& key);
+  RecentTable<Record> table_;
+  std::string key_, payload_;
+};
+
+// A whole line's translation as translate_utf8_line gives it.
+struct LineRecord {
+  std::uint8_t decision;
+  std::uint8_t rule;
+  std::uint32_t source_begin, source_end, out_begin, out_end;  // out_*: from the start of the output
+};
+
+class LineCache {
+ public:
+  LineCache() : table_(2048, 1 << 19, 160) {}
+  bool find(std::string_view line, const Options& options, std::string& out, LineRecord& record);
+  void remember(std::string_view line, const Options& options, std::string_view out, const LineRecord& record);
 
  private:
-  static constexpr std::size_t kWays = 4;
-  static constexpr std::size_t kSets = 1024;
-  static constexpr std::size_t kArena = 1 << 17;     // code units
-  static constexpr std::size_t kLongest = 120;      // longer statements are not kept
-  static constexpr std::uint32_t kWindow = 4096;    // lookups per judgement of the hit rate
-  static constexpr std::uint32_t kSample = 64;      // while bypassing: one lookup in this many
-
-  struct Entry {
-    std::uint32_t offset;      // of the statement in the arena; its translation follows it
-    std::uint16_t typed_size;
-    std::uint16_t text_size;
-    std::uint8_t decision;
-    std::uint8_t needs_blank;
-    std::uint16_t rule;
-    Options options;
-  };
-
-  void clear();
-
-  std::vector<std::uint32_t> tags_;  // kSets * kWays; 0: empty
-  std::vector<Entry> entries_;
-  std::vector<std::uint8_t> next_way_;  // per set: the way to take next
-  std::u16string arena_;
-  std::uint64_t hash_ = 0;       // of the statement last looked up
-  bool looked_up_ = false;       // find ran on the statement remember is told about
-  bool bypass_ = false;
-  std::uint32_t window_lookups_ = 0, window_hits_ = 0, tick_ = 0;
-  Counts counts_;
+  std::string_view key_bytes(std::string_view line, const Options& options);
+  RecentTable<LineRecord> table_;
+  std::string key_;
 };
 
 }  // namespace engine

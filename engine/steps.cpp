@@ -22,20 +22,27 @@ Action mark() {
   return [](Code&) { return Verdict::mark; };
 }
 
+// replace_text's one pass, made in the code field itself: occurrences of old
+// from position `from` on, at most `count` of them (-1: all).
+void replace_in_place(std::u16string& text, std::u16string_view old_text, std::u16string_view new_text, Pos from,
+                      Pos count) {
+  for (Pos p = find_text(text, old_text, from, kAnyCase); p > 0 && count != 0;
+       p = find_text(text, old_text, p + static_cast<Pos>(new_text.size()), kAnyCase)) {
+    text.replace(static_cast<std::size_t>(p) - 1, old_text.size(), new_text);
+    if (count > 0) --count;
+  }
+}
+
 Step replace_first(std::u16string old_text, std::u16string new_text) {
-  return [o = std::move(old_text), n = std::move(new_text)](Code& code) {
-    code.text = replace_text(code.text, o, n, kAnyCase, 1, 1);
-  };
+  return [o = std::move(old_text), n = std::move(new_text)](Code& code) { replace_in_place(code.text, o, n, 1, 1); };
 }
 
 Step replace_every(std::u16string old_text, std::u16string new_text) {
-  return [o = std::move(old_text), n = std::move(new_text)](Code& code) {
-    code.text = replace_text(code.text, o, n, kAnyCase);
-  };
+  return [o = std::move(old_text), n = std::move(new_text)](Code& code) { replace_in_place(code.text, o, n, 1, -1); };
 }
 
 Step rename(std::u16string from, std::u16string to) {
-  return [=](Code& code) { code.text = replace_text(code.text, from, to, kAnyCase, code.mnemonic, 1); };
+  return [=](Code& code) { replace_in_place(code.text, from, to, code.mnemonic, 1); };
 }
 
 bool matches(const Regex* pattern, std::u16string_view text) {

@@ -172,7 +172,10 @@ std::string utf16_to_utf8(std::u16string_view text) {
 
 bool append_lower_utf8(std::string& out, std::u16string_view text) {
   const std::size_t before = out.size();
-  encode(out, text, lower_char);
+  encode(out, text, [](char16_t c) {
+    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    return lower_char(c);
+  });
   // Every non-ASCII code unit takes more than one byte.
   return out.size() - before == text.size();
 }

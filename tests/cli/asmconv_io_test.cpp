@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -140,13 +141,16 @@ TEST_F(AsmconvIo, SignalsAndLimitsLeaveTheOutputAsItWas) {
     EXPECT_EQ(slurp(dir_ / "OUT"), "old") << signal;
     EXPECT_EQ(files(), 1u) << signal;  // no temporary file left
   }
-  // A file-size limit: an error, not death by SIGXFSZ.
+  // A file-size limit: an error, not death by SIGXFSZ. The program may stop
+  // reading before all is written to it.
   spit(dir_ / "OUT", "old");
   int feed;
   const pid_t pid = start(dir_, feed, 64 * 1024);
   const std::string some = lines(20'000);
-  ASSERT_EQ(::write(feed, some.data(), some.size()), static_cast<ssize_t>(some.size()));
+  const auto ignored = std::signal(SIGPIPE, SIG_IGN);
+  (void)!::write(feed, some.data(), some.size());
   ::close(feed);
+  std::signal(SIGPIPE, ignored);
   EXPECT_EQ(wait_status(pid), 2);
   EXPECT_EQ(slurp(dir_ / "OUT"), "old");
   EXPECT_EQ(files(), 1u);
