@@ -166,6 +166,10 @@ void translate_statement(const Policy& policy, const Options& options, std::u16s
   thread_local StatementCache caches[2];
   StatementCache& cache = caches[policy.cache_slot];
   const StatementKey key{typed, needs_blank, options};
+  if (!cache.wants(key)) {
+    translate_statement_anew(policy, options, typed, needs_blank, result);
+    return;
+  }
   if (cache.find(key, result)) return;
   translate_statement_anew(policy, options, typed, needs_blank, result);
   cache.remember(key, result);
@@ -364,7 +368,7 @@ LineInfo translate_utf8_line(Direction direction, std::string_view line, const O
   thread_local LineCache caches[2];
   thread_local std::string payload;
   LineCache& cache = caches[direction == Direction::z80_to_8080 ? 0 : 1];
-  const bool remember = g_remember.load(std::memory_order_relaxed);
+  const bool remember = g_remember.load(std::memory_order_relaxed) && cache.wants(line);
   LineRecord record{};
   if (remember && cache.find(line, options, payload, record)) {
     out += payload;

@@ -34,12 +34,6 @@ RecentTable<Record>::RecentTable(std::size_t sets, std::size_t arena, std::size_
 }
 
 template <typename Record>
-bool RecentTable<Record>::wants(std::size_t key_size) {
-  looked_up_ = false;
-  return key_size <= longest_ && !(bypass_ && ++tick_ % kSample != 0);
-}
-
-template <typename Record>
 bool RecentTable<Record>::find(std::string_view key, std::string& payload, Record& record) {
   looked_up_ = true;
   hash_ = hash_bytes(key);
@@ -94,7 +88,7 @@ std::string_view StatementCache::key_bytes(const StatementKey& key) {
 
 bool StatementCache::find(const StatementKey& key, StatementResult& out) {
   Record record{};
-  if (!table_.wants(key.typed.size() * sizeof(char16_t) + 1) || !table_.find(key_bytes(key), payload_, record)) {
+  if (!table_.find(key_bytes(key), payload_, record)) {
     return false;
   }
   out.decision = static_cast<Decision>(record.decision);
@@ -118,7 +112,7 @@ std::string_view LineCache::key_bytes(std::string_view line, const Options& opti
 }
 
 bool LineCache::find(std::string_view line, const Options& options, std::string& out, LineRecord& record) {
-  return table_.wants(line.size() + 1) && table_.find(key_bytes(line, options), out, record);
+  return table_.find(key_bytes(line, options), out, record);
 }
 
 void LineCache::remember(std::string_view line, const Options& options, std::string_view out, const LineRecord& record) {

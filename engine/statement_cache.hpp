@@ -34,7 +34,10 @@ class RecentTable {
 
   // Whether the next key is looked up at all (not while bypassing, but for
   // one in kSample): ask before building a key.
-  bool wants(std::size_t key_size);
+  bool wants(std::size_t key_size) {
+    looked_up_ = false;
+    return key_size <= longest_ && !(bypass_ && ++tick_ % kSample != 0);
+  }
   // True and payload and record filled if the key is remembered (after wants).
   bool find(std::string_view key, std::string& payload, Record& record);
   // Remembers what a fresh translation gave for the key last looked up.
@@ -80,6 +83,9 @@ struct StatementResult {
 class StatementCache {
  public:
   StatementCache() : table_(1024, 1 << 18, 240) {}
+  // False when the memory would not look this key up (see RecentTable::wants);
+  // find() must then not be called.
+  bool wants(const StatementKey& key) { return table_.wants(key.typed.size() * sizeof(char16_t) + 1); }
   bool find(const StatementKey& key, StatementResult& out);
   void remember(const StatementKey& key, const StatementResult& result);
 
@@ -103,6 +109,9 @@ struct LineRecord {
 class LineCache {
  public:
   LineCache() : table_(2048, 1 << 19, 160) {}
+  // As StatementCache::wants.
+  bool wants(std::string_view line) { return table_.wants(line.size() + 1); }
+  bool looked_up() const { return table_.looked_up(); }
   bool find(std::string_view line, const Options& options, std::string& out, LineRecord& record);
   void remember(std::string_view line, const Options& options, std::string_view out, const LineRecord& record);
 
