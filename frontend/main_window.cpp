@@ -173,7 +173,13 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   update_edit_actions();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The widgets below this one go in QWidget's destructor, after this one's:
+  // focus moves and documents change then, and nothing may call back into a
+  // window that is half gone.
+  disconnect(qApp, nullptr, this, nullptr);
+  for (QObject* sender : std::initializer_list<QObject*>{z80_pane_, i8080_pane_, history_}) sender->disconnect(this);
+}
 
 void MainWindow::place(QSize s) {
   const int extra = s.width() - kClientSize.width();
