@@ -198,13 +198,14 @@ Verdict relative_jump(Code& code) {
 
 // The operand word of the register operand test: the text from the first
 // occurrence of mnemonic + 3 (also for two-letter mnemonics), upper-cased, past
-// its leading blanks. Word variant: up to the next blank. Whole variant: all of
+// its leading separators (a comma after the mnemonic, as in "add,a,b", is
+// no part of the operand). Word variant: up to the next blank. Whole variant: all of
 // it, without tabs, trimmed of spaces.
 enum class Operand { word, whole };
 
 bool has_register_operand(const std::u16string& code, std::u16string_view mnemonic, Operand variant) {
   std::u16string rest = upper_text(tail_text(code, find_text(code, mnemonic, 1, kAnyCase) + 3));
-  const auto start = rest.find_first_not_of(u"\t ");
+  const auto start = rest.find_first_not_of(u"\t, ");
   rest.erase(0, start == kNone ? rest.size() : start);
   if (variant == Operand::word) {
     rest.resize(std::min(rest.size(), rest.find_first_of(u"\t ")));

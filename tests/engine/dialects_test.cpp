@@ -64,6 +64,8 @@ const Case kRestartsZ80[] = {
     {u"⇥rst⇥#20", u"⇥rst⇥4", 67},      {u"⇥RST⇥20H", u"⇥RST⇥4", 67},
     {u"⇥rst⇥0020h", u"⇥rst⇥4", 67},    {u"⇥rst⇥32", u"⇥rst⇥4", 67},
     {u"⇥rst⇥%00100000", u"⇥rst⇥4", 67}, {u"⇥rst⇥40o", u"⇥rst⇥4", 67},
+    {u"⇥rst⇥40q", u"⇥rst⇥4", 67},      {u"⇥rst⇥&h20", u"⇥rst⇥4", 67},
+    {u"⇥rst⇥0b00100000", u"⇥rst⇥4", 67}, {u"⇥rst⇥32d", u"⇥rst⇥4", 67},
     {u"⇥rst⇥CALC", u"⇥rst⇥CALC/8", 67},            // a name: by arithmetic
     {u"⇥rst⇥base+8", u"⇥rst⇥(base+8)/8", 67},
     {u"⇥rst⇥33", u"; cannot convert:⇥rst⇥33", 67},  // no restart address

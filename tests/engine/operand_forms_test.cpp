@@ -44,6 +44,10 @@ const Case kBlanksAroundCommas[] = {
     {u"⇥call⇥z , x", u"⇥⇥cz x", 61},
     {u"⇥jp,⇥nz,x", u"⇥jnz x", 27},                       // a comma after the mnemonic goes with it
     {u"⇥ld,⇥a,b", u"⇥mov,a,b", 21},
+    {u"⇥ld ,a,b", u"⇥mov,a,b", 21},                      // the blank before it goes too
+    {u"⇥add,a,b", u"⇥add,b", 32},                        // a register, not an immediate
+    {u"⇥sub ,(hl)", u"⇥sub,m", 33},
+    {u"⇥and,a,n", u"⇥ani,n", 51},
     {u"⇥add⇥a , b", u"⇥add⇥b", 32},
     {u"⇥ld⇥(hl) ,a", u"⇥mov⇥m,a", 18},
     {u"⇥ex⇥de , hl", u"⇥xchg", 22},

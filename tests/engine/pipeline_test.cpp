@@ -115,6 +115,33 @@ TEST(Pipeline, ListsKeepOneLinePerLine) {
   EXPECT_EQ(z[3], u"");
 }
 
+// Lines remembered whole: the answer from memory is the fresh answer, for
+// each set of options and with positions in bytes.
+TEST(Pipeline, RemembersLinesAsTheyWereTranslated) {
+  struct Row {
+    Direction direction;
+    std::string_view in;
+    bool jr_as_jump;
+    std::string_view out;
+    std::size_t source_end, out_begin;  // the statements begin at 0 in the source
+  };
+  const Row rows[] = {
+      {Direction::z80_to_8080, "\tjr\tloop", false, "; cannot convert:\tjr\tloop", 8, 17},
+      {Direction::z80_to_8080, "\tjr\tloop", true, "\tjmp\tloop", 8, 0},
+      {Direction::i8080_to_z80, "\xc3\x9c\xe2\x82\xac:\txra\tm ; x", false, "\xc3\x9c\xe2\x82\xac:\txor\t(hl) ; x", 13, 0},
+  };
+  for (int round = 0; round < 3; ++round) {
+    for (const Row& r : rows) {
+      std::string out = "..";
+      const LineInfo info = translate_utf8_line(r.direction, r.in, {.jr_as_jump = r.jr_as_jump}, out);
+      EXPECT_EQ(out.substr(2), r.out) << r.in << " round " << round;
+      EXPECT_EQ(info.source_begin, 0u) << r.in;
+      EXPECT_EQ(info.source_end, r.source_end) << r.in;
+      EXPECT_EQ(info.out_begin, 2 + r.out_begin) << r.in;
+    }
+  }
+}
+
 TEST(Pipeline, DescribesOutcomes) {
   EXPECT_EQ(describe({Decision::rewrite, 21}), "rule 21 rewrite");
   EXPECT_EQ(describe({Decision::pass_through, 3}), "rule 3 pass-through");

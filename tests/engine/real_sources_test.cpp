@@ -147,7 +147,7 @@ const Case kEdgesZ80[] = {
     {u"⇥db⇥hi, lo", u"⇥db⇥hi, lo", 1},
     {u"⇥defw⇥a , b", u"⇥dw⇥a , b", 86},
     {u"⇥,rla", u"⇥,ral", 47},                       // the mnemonic after commas as after blanks
-    {u"⇥,defb 1", u"⇥,db 1", 85},
+    {u"⇥,defb⇥1 , 2", u"⇥,db⇥1 , 2", 85},
     {u"⇥cp⇥' ; compare with ix", u"⇥cpi⇥' ; compare with ix", 58},  // a comment after an unclosed quote
     {u"⇥defm⇥'rst 1, set 1,a'", u"⇥db⇥'rst 1, set 1,a'", 85},      // no rule looks into a string
 };

@@ -181,7 +181,7 @@ const Case kLogic[] = {
     {u" and terra", u" ani terra", 51},
     {u" and bh", u" ani bh", 51},
     {u" and b", u" ana b", 51},
-    {u" and,b", u" ani,b", 51},                  // the comma stays in the operand text
+    {u" and,b", u" ana,b", 51},                  // a comma after the mnemonic is no part of the operand
     {u" and a + 1", u" ana a + 1", 51},          // word variant: "A"
     {u" and", u" ani", 51},
     {u" xor a", u" xra a", 52},

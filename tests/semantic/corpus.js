@@ -224,6 +224,15 @@ function z80Written() {
   add("db", both("'Hi, there', 0"), null, true);
   add("db", both("'ix+', 'i,'"), null, true);
   add("ld,", both("a,b"));
+  for (const mn of ["add,", "adc,", "sbc,"]) {  // the assembler wants "a," with these
+    add(mn, both("a,b"), both("a,b"));
+    add(mn, ["a,12h", "a,cnt"], ["a,12h", "a,cnt"]);
+  }
+  for (const mn of ["sub,", "and,", "xor,", "or,", "cp,"]) {
+    add(mn, both("a,b"), both("b"));
+    add(mn, ["a,12h", "a,cnt"], ["12h", "cnt"]);
+  }
+  add("sub", both(", (hl)"), both("(hl)"));
   add("jp,", ["nz,4567h", "z,jpdata"]);
   for (const p of ["38h", "0x38", "$38", "56", "0038h", "00111000b", "%00111000", "70o"]) add("rst", both(p));
   add("rst", both("#38"), both("38h"));
