@@ -142,6 +142,14 @@ TEST(Pipeline, RemembersLinesAsTheyWereTranslated) {
   }
 }
 
+// A statement too long for any sensible source is marked as typed, in full.
+TEST(Pipeline, MarksStatementsTooLongToTranslate) {
+  const std::u16string data = u"\tdb\t'" + std::u16string(kLongestStatement, u'x') + u"'";
+  const Translation t = translate_8080_to_z80(data);
+  EXPECT_EQ(t.outcome.decision, Decision::too_long);
+  EXPECT_EQ(t.text, u";Cannot convert:" + data);
+}
+
 TEST(Pipeline, DescribesOutcomes) {
   EXPECT_EQ(describe({Decision::rewrite, 21}), "rule 21 rewrite");
   EXPECT_EQ(describe({Decision::pass_through, 3}), "rule 3 pass-through");

@@ -156,6 +156,7 @@ TEST(Edges, Z80To8080) { z80(kEdgesZ80); }
 const Case kEdges8080[] = {
     {u"⇥db⇥'use xra a'", u"⇥db⇥'use xra a'", 1},    // data strings are data
     {u"⇥db⇥x, xra a", u"⇥db⇥x, xra a", 1},          // row 1 comes before the unanchored row 21
+    {u"⇥ori⇥' xra b'", u"⇥or⇥' xra b'", 22},        // row 21 looks at no mnemonic in quotes
     {u"⇥dw⇥a , b", u"⇥dw⇥a , b", 2},
     {u"⇥,xra b", u"⇥,xor b", 21},
     {u"⇥,db 1", u"⇥,db 1", 1},
