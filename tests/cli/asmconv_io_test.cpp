@@ -18,21 +18,14 @@
 #include <thread>
 #include <vector>
 
+#include "tests/cli/files.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void spit(const fs::path& p, std::string_view data) {
-  std::ofstream f(p, std::ios::binary);
-  f << data;
-}
+using test_files::slurp;
+using test_files::spit;
 
 struct Ran {
   int status;  // exit status, or 128 + the signal that ended it

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/cli/files.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -20,17 +22,8 @@ struct Result {
   std::string out, err;
 };
 
-std::string slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-void spit(const fs::path& p, std::string_view data) {
-  std::ofstream f(p, std::ios::binary);
-  f << data;
-}
+using test_files::slurp;
+using test_files::spit;
 
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
