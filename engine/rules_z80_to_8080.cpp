@@ -101,13 +101,17 @@ Verdict mark_memory_load(Code& code) {
   return ops.count == 2 && enclosed(code, ops.at[1]).size() > 0 ? Verdict::mark : Verdict::next;
 }
 
-// The source operand of an 8-bit load, upper-cased, cut to its first character
-// when a blank follows that character.
+// The source operand of an 8-bit load, upper-cased, without blanks around it.
 std::u16string load_operand(const Code& code) {
   const Operands ops = operands(code);
-  std::u16string operand = ops.count < 2 ? std::u16string() : upper_text(text_of(code, ops.at[1]));
-  if (operand.size() > 1 && is_blank(operand[1])) operand.resize(1);
-  return operand;
+  return ops.count < 2 ? std::u16string() : trim_blanks(upper_text(text_of(code, ops.at[1])));
+}
+
+// A register letter with more after a blank ("b : inc hl", "b \ inc hl"): a
+// second statement in a notation we do not read, or a typing error. Taking the
+// register alone would translate half the line.
+bool register_and_more(std::u16string_view operand) {
+  return operand.size() > 2 && is_blank(operand[1]) && is_register_letter(operand.substr(0, 1), true);
 }
 
 bool source_in_memory(const Code& code) {
@@ -121,7 +125,9 @@ Verdict store_through_hl(Code& code) {
   if (!matches(second, code.text)) return Verdict::next;
   if (source_in_memory(code)) return Verdict::mark;
   hl_to_m(code);
-  const bool reg = is_register_letter(load_operand(code), false);
+  const std::u16string operand = load_operand(code);
+  if (register_and_more(operand)) return Verdict::mark;
+  const bool reg = is_register_letter(operand, false);
   code.text = replace_text(code.text, u"ld", reg ? u"mov" : u"mvi", kAnyCase, 1, 1);
   return Verdict::rewrite;
 }
@@ -134,6 +140,7 @@ Verdict general_load(Code& code) {
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}[a|b|c|d|e|h|l|m]\,)");
   if (!matches(second, code.text)) return Verdict::next;
   const std::u16string operand = load_operand(code);
+  if (register_and_more(operand)) return Verdict::mark;
   if (is_register_letter(operand, true)) {
     code.text = replace_text(code.text, u"ld", u"mov", kAnyCase, 1, 1);
     return Verdict::rewrite;

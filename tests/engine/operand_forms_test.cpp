@@ -94,6 +94,8 @@ TEST(OperandForms, IndexRegistersAreWholeWords) {
 }
 
 const Case kMarkedAsTyped[] = {
+    {u"⇥ld⇥a,b : inc hl", u"; cannot convert:⇥ld⇥a,b : inc hl", 21},  // not half a line
+    {u"⇥ld⇥(hl),c \\ inc hl", u"; cannot convert:⇥ld⇥(hl),c \\ inc hl", 18},
     {u"⇥ld⇥(hl), i", u"; cannot convert:⇥ld⇥(hl), i", 21},
     {u"⇥sbc⇥hl, de", u"; cannot convert:⇥sbc⇥hl, de", 30},
     {u"⇥ld⇥r , (hl)", u"; cannot convert:⇥ld⇥r , (hl)", 0},
