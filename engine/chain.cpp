@@ -149,6 +149,15 @@ Pos position_of(const Subject& subject, std::u16string_view text, std::size_t of
   return static_cast<Pos>(i) + 1;
 }
 
+// True when position p (from 1) of text is where the first word of the code
+// field starts (the subject counts bytes; text counts code units).
+bool subject_starts_at(const Subject& subject, std::u16string_view text, Pos p) {
+  if (subject.ascii) return p == static_cast<Pos>(subject.separators) + 1;
+  std::size_t i = 0;
+  while (i < text.size() && is_separator(text[i])) ++i;
+  return p == static_cast<Pos>(i) + 1;
+}
+
 // Runs one rule. `shape_holds`: may_match said yes, so an exact shape needs no
 // run of the pattern. Returns true if it decided; sets `changed` if its action
 // changed the text and handed it on.
@@ -164,6 +173,11 @@ bool try_rule(const CompiledRule& r, bool shape_holds, Subject& subject, Code& c
   code.mnemonic = code.match;
   while (code.mnemonic <= static_cast<Pos>(code.text.size()) && is_separator(code.text[code.mnemonic - 1])) {
     ++code.mnemonic;
+  }
+  // A rule takes its mnemonic only as the statement's first word: "xpush b"
+  // holds "push b", but it is a macro call, not a push.
+  if (!subject_starts_at(subject, code.text, code.mnemonic)) {
+    return false;
   }
   code.changed = false;
   const Verdict verdict = r.rule->action(code);

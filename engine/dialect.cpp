@@ -59,23 +59,40 @@ constexpr std::u16string_view k8080Registers[] = {u"a", u"b", u"c", u"d", u"e", 
 constexpr std::u16string_view kConditions[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
 constexpr std::u16string_view kIndexRegisters[] = {u"ix", u"iy", u"ixh", u"ixl", u"iyh", u"iyl"};
 
-constexpr std::u16string_view kVocabulary[] = {
-    // Z80
-    u"ld", u"ldi", u"ldir", u"ldd", u"lddr", u"push", u"pop", u"ex", u"exx", u"cpi", u"cpir", u"cpd", u"cpdr",
-    u"add", u"adc", u"sub", u"sbc", u"and", u"or", u"xor", u"cp", u"inc", u"dec", u"daa", u"cpl", u"neg",
-    u"ccf", u"scf", u"nop", u"halt", u"di", u"ei", u"im", u"rlca", u"rla", u"rrca", u"rra", u"rlc", u"rl",
-    u"rrc", u"rr", u"sla", u"sra", u"sll", u"srl", u"rld", u"rrd", u"bit", u"set", u"res", u"jp", u"jr",
-    u"djnz", u"call", u"ret", u"reti", u"retn", u"rst", u"in", u"ini", u"inir", u"ind", u"indr", u"out",
-    u"outi", u"otir", u"outd", u"otdr", u"defb", u"defm", u"defw", u"defs",
-    // 8080
-    u"mov", u"mvi", u"lxi", u"lda", u"sta", u"lhld", u"shld", u"ldax", u"stax", u"xchg", u"xthl", u"sphl",
-    u"pchl", u"adi", u"aci", u"sui", u"sbi", u"sbb", u"ana", u"ani", u"xra", u"xri", u"ora", u"ori", u"cmp",
-    u"inr", u"dcr", u"inx", u"dcx", u"dad", u"cma", u"stc", u"cmc", u"ral", u"rar", u"hlt", u"jmp", u"jnz",
-    u"jz", u"jnc", u"jc", u"jpo", u"jpe", u"jm", u"cnz", u"cz", u"cnc", u"cc", u"cpo", u"cpe", u"cm",
-    u"rnz", u"rz", u"rnc", u"rc", u"rpo", u"rpe", u"rp", u"rm",
-    // shared words and the processor switch
-    u"db", u"dw", u"ds", u".z80", u".8080",
+// The mnemonics of each processor in its own notation, and whether operands
+// follow: none ("xchg"), some ("mov"), or optional ("ret" and "ret z").
+struct Mnemonic {
+  std::u16string_view word;
+  Arity arity;
 };
+constexpr Arity N = Arity::none, S = Arity::some, O = Arity::optional;
+constexpr Mnemonic kZ80Mnemonics[] = {
+    {u"ld", S},   {u"ldi", N},  {u"ldir", N}, {u"ldd", N},  {u"lddr", N}, {u"push", S}, {u"pop", S},  {u"ex", S},
+    {u"exx", N},  {u"cpi", N},  {u"cpir", N}, {u"cpd", N},  {u"cpdr", N}, {u"add", S},  {u"adc", S},  {u"sub", S},
+    {u"sbc", S},  {u"and", S},  {u"or", S},   {u"xor", S},  {u"cp", S},   {u"inc", S},  {u"dec", S},  {u"daa", N},
+    {u"cpl", N},  {u"neg", N},  {u"ccf", N},  {u"scf", N},  {u"nop", N},  {u"halt", N}, {u"di", N},   {u"ei", N},
+    {u"im", S},   {u"rlca", N}, {u"rla", N},  {u"rrca", N}, {u"rra", N},  {u"rlc", S},  {u"rl", S},   {u"rrc", S},
+    {u"rr", S},   {u"sla", S},  {u"sra", S},  {u"sll", S},  {u"srl", S},  {u"rld", N},  {u"rrd", N},  {u"bit", S},
+    {u"set", S},  {u"res", S},  {u"jp", S},   {u"jr", S},   {u"djnz", S}, {u"call", S}, {u"ret", O},  {u"reti", N},
+    {u"retn", N}, {u"rst", S},  {u"in", S},   {u"ini", N},  {u"inir", N}, {u"ind", N},  {u"indr", N}, {u"out", S},
+    {u"outi", N}, {u"otir", N}, {u"outd", N}, {u"otdr", N},
+};
+constexpr Mnemonic k8080Mnemonics[] = {
+    {u"mov", S},  {u"mvi", S},  {u"lxi", S},  {u"lda", S},  {u"sta", S},  {u"lhld", S}, {u"shld", S}, {u"ldax", S},
+    {u"stax", S}, {u"xchg", N}, {u"xthl", N}, {u"sphl", N}, {u"pchl", N}, {u"add", S},  {u"adc", S},  {u"sub", S},
+    {u"sbb", S},  {u"ana", S},  {u"xra", S},  {u"ora", S},  {u"cmp", S},  {u"adi", S},  {u"aci", S},  {u"sui", S},
+    {u"sbi", S},  {u"ani", S},  {u"xri", S},  {u"ori", S},  {u"cpi", S},  {u"inr", S},  {u"dcr", S},  {u"inx", S},
+    {u"dcx", S},  {u"dad", S},  {u"daa", N},  {u"cma", N},  {u"stc", N},  {u"cmc", N},  {u"rlc", N},  {u"rrc", N},
+    {u"ral", N},  {u"rar", N},  {u"jmp", S},  {u"jnz", S},  {u"jz", S},   {u"jnc", S},  {u"jc", S},   {u"jpo", S},
+    {u"jpe", S},  {u"jp", S},   {u"jm", S},   {u"call", S}, {u"cnz", S},  {u"cz", S},   {u"cnc", S},  {u"cc", S},
+    {u"cpo", S},  {u"cpe", S},  {u"cp", S},   {u"cm", S},   {u"ret", N},  {u"rnz", N},  {u"rz", N},   {u"rnc", N},
+    {u"rc", N},   {u"rpo", N},  {u"rpe", N},  {u"rp", N},   {u"rm", N},   {u"rst", S},  {u"push", S}, {u"pop", S},
+    {u"in", S},   {u"out", S},  {u"ei", N},   {u"di", N},   {u"hlt", N},  {u"nop", N},
+};
+
+// Words a translation may replace besides the mnemonics: the data words the
+// two notations spell differently, the shared ones and the processor switch.
+constexpr std::u16string_view kRenamedWords[] = {u"defb", u"defm", u"defw", u"defs", u"db", u"dw", u"ds", u".z80", u".8080"};
 
 int digit_value(char16_t c) {
   c = lower_ascii(c);
@@ -205,9 +222,21 @@ bool is_index_register(std::u16string_view word) {
   static const WordSet words(kIndexRegisters);
   return words.contains(word);
 }
+std::optional<Arity> mnemonic_arity(Notation notation, std::u16string_view word) {
+  static const auto table = [](std::span<const Mnemonic> rows) {
+    WordTable<Arity> t;
+    for (const Mnemonic& m : rows) t[m.word] = m.arity;
+    return t;
+  };
+  static const WordTable<Arity> z80 = table(kZ80Mnemonics), i8080 = table(k8080Mnemonics);
+  const Arity* arity = (notation == Notation::z80 ? z80 : i8080).find(word);
+  if (arity == nullptr) return std::nullopt;
+  return *arity;
+}
+bool is_mnemonic(Notation notation, std::u16string_view word) { return mnemonic_arity(notation, word).has_value(); }
 bool is_vocabulary_word(std::u16string_view word) {
-  static const WordSet words(kVocabulary);
-  return words.contains(word);
+  static const WordSet words(kRenamedWords);
+  return is_mnemonic(Notation::z80, word) || is_mnemonic(Notation::i8080, word) || words.contains(word);
 }
 
 }  // namespace engine

@@ -89,6 +89,12 @@ bool is_condition(std::u16string_view word);
 // The index registers and their halves: ix iy ixh ixl iyh iyl.
 bool is_index_register(std::u16string_view word);
 
+// The mnemonics of each processor in its own notation ("mov", "ldir"), and
+// whether operands follow them.
+enum class Arity { none, some, optional };
+std::optional<Arity> mnemonic_arity(Notation notation, std::u16string_view word);
+bool is_mnemonic(Notation notation, std::u16string_view word);
+
 // Every mnemonic of either processor, and every word the two notations rename
 // (defb -> db, halt -> hlt, .z80 -> .8080): the words a translation may replace.
 bool is_vocabulary_word(std::u16string_view word);

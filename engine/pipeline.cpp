@@ -210,13 +210,16 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
 
   LineInfo info;
   const auto offset = [&](std::u16string_view piece) { return static_cast<std::size_t>(piece.data() - line.data()); };
-  sink.append(parsed.label);
-  sink.append(parsed.inner);
+  const auto labels = [&] {
+    sink.append(parsed.label);
+    sink.append(parsed.inner);
+  };
   const Statement& first = parsed.statements.front();
   const Statement& last = parsed.statements.back();
   info.source_begin = first.typed.data() != nullptr ? offset(first.typed) : line.size();
   info.source_end = last.typed.data() != nullptr ? offset(last.typed) + last.typed.size() : info.source_begin;
   if (parsed.kind != SourceLine::Kind::code) {
+    labels();
     info.outcome.decision = parsed.kind == SourceLine::Kind::blank        ? Decision::blank
                             : parsed.kind == SourceLine::Kind::label_only ? Decision::label_only
                                                                           : Decision::directive;
@@ -248,9 +251,9 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
       outcome = {statement.decision, statement.rule};
       if (statement.decision == Decision::rewrite) {
         std::u16string_view text = statement.text;
-        // A statement in column 1 stays there: the blank the rules needed goes again.
+        // A statement in column 1 stays there: the blanks before its mnemonic go.
         const bool column1 = i == 0 && parsed.label.empty() && parsed.inner.empty() && s.needs_blank;
-        if (column1 && text.starts_with(u' ')) text.remove_prefix(1);
+        while (column1 && !text.empty() && is_blank(text.front())) text.remove_prefix(1);
         piece = {true, rewritten.size(), rewritten.size() + text.size()};
         rewritten += text;
       }
@@ -265,8 +268,19 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
   }
 
   // If one of them has no equivalent, the statements go out as they were typed.
+  // A marking never stands between a mnemonic and its operands: behind a
+  // label that is itself a mnemonic ("RET Z" read as label RET), it goes first.
+  // The line then goes out as typed: the label without the blank it shares
+  // with the code field.
   const bool marked = is_not_convertible(info.outcome);
-  if (marked) sink.append(policy.marking);
+  if (marked && parsed.label_is_mnemonic) {
+    sink.append(policy.marking);
+    sink.append(parsed.label.substr(0, parsed.label.size() - 1));
+    sink.append(parsed.inner);
+  } else {
+    labels();
+    if (marked) sink.append(policy.marking);
+  }
   info.out_begin = sink.size();
   for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
     if (i > 0) sink.append(u"!");

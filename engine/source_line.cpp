@@ -71,14 +71,30 @@ bool is_labelled_directive(std::u16string_view code, Notation notation) {
   return false;
 }
 
-// A word in column 1 that opens a directive rather than naming a label.
+// A word that starts a statement of the notation: a mnemonic, a data word or
+// a directive both notations share.
+bool is_statement_word(std::u16string_view word, Notation notation) {
+  return is_mnemonic(notation, word) || is_data_word(word) || is_one_of(word, shared_directives());
+}
+
+// A word in column 1 that starts a statement rather than naming a label: a
+// directive word ("MACRO name", "IF x", ".Z80"), or a mnemonic or data word
+// followed by what fits it (nothing after "XCHG", operands after "MOV", either
+// after "RET"), as listings typed from print and disassemblers write them. A
+// word glued to a colon, or followed by a defining word or by another
+// statement word ("CALL ret", "DAD DB 5"), is a label.
 bool is_column1_statement(std::u16string_view text, Notation notation) {
   std::size_t end = 0;
   while (end < text.size() && !is_blank(text[end])) ++end;
   const std::u16string_view word = text.substr(0, end);
   if (word.find(u':') != kNone) return false;
-  if (!is_column1_directive(word) && !is_column1_dot_directive(word)) return false;
-  return !starts_with_defining_word(text.substr(end), notation) && !second_word(text).starts_with(u"=");
+  const std::u16string_view next = second_word(text);
+  if (starts_with_defining_word(text.substr(end), notation) || next.starts_with(u"=")) return false;
+  if (is_column1_directive(word) || is_column1_dot_directive(word)) return true;
+  if (!is_mnemonic(notation, word) && !is_data_word(word)) return false;
+  const Arity arity = mnemonic_arity(notation, word).value_or(Arity::some);
+  if (next.empty()) return arity != Arity::some;
+  return arity != Arity::none && !is_statement_word(next, notation);
 }
 
 // Splits code into statements at each "!" and appends them to line.statements.
@@ -169,6 +185,7 @@ bool is_definition(std::u16string_view statement, Notation notation) {
 void parse_line(std::u16string_view text, const LineRules& rules, SourceLine& line) {
   line.kind = SourceLine::Kind::code;
   line.label = line.inner = line.comment = {};
+  line.label_is_mnemonic = false;
   line.statements.clear();
   const std::size_t semicolon = comment_start(text);
   std::u16string_view code = text.substr(0, semicolon);
@@ -194,6 +211,7 @@ void parse_line(std::u16string_view text, const LineRules& rules, SourceLine& li
       return;
     }
     line.label = code.substr(0, k + 1);
+    line.label_is_mnemonic = is_blank(code[k]) && is_statement_word(code.substr(0, k), rules.notation);
     needs_blank = !is_blank(code[k]);
     code = code.substr(needs_blank ? k + 1 : k);
     if (only_blanks(code) || is_labelled_directive(code, rules.notation)) {

@@ -44,6 +44,7 @@ struct SourceLine {
   enum class Kind { blank, label_only, directive, code };
   Kind kind = Kind::code;
   std::u16string_view label;    // the column-1 label with the blank that ends it
+  bool label_is_mnemonic = false;  // the label is a word that could start a statement ("RET Z")
   std::u16string_view inner;    // an indented label after it
   std::vector<Statement> statements;  // `code`: one or more; otherwise the text after the labels
   std::u16string_view comment;  // the comment after the last statement

@@ -105,7 +105,8 @@ TEST(Chain, FirstDecidingRuleWins) {
     int rule;
   } kCases[] = {
       {u" abc", u" abc!", Verdict::rewrite, 2},
-      {u"xa", u"xa", Verdict::mark, 3},
+      {u"a", u"a", Verdict::mark, 3},
+      {u"xa", u"xa", Verdict::next, 0},  // a mnemonic is only ever the first word
       {u"(", u"(", Verdict::next, 0},
   };
   for (const auto& c : kCases) {

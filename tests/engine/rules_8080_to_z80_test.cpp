@@ -97,7 +97,7 @@ const Case kArithmetic[] = {
     {u" add m", u" add a, (hl)", 27},
     {u" add mem", u";Cannot convert: add mem", 0},  // a register operand is a whole word
     {u"_x: add m", u"_x:  add a, (hl)", 27},
-    {u" foo add m", u" foo add a, (hl)", 27},      // an unanchored rule finds the mnemonic behind other text
+    {u" foo add m", u";Cannot convert: foo add m", 0},  // a mnemonic is only ever the first word
     {u" foo ' add m'", u";Cannot convert: foo ' add m'", 0},  // but not inside quotes
     {u" aci 0", u" adc a, 0", 28},
     {u" adc c", u" adc a, c", 29},
