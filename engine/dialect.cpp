@@ -171,6 +171,15 @@ bool is_column1_dot_directive(std::u16string_view word) {
   return words.contains(word);
 }
 
+bool separates_statements(std::u16string_view text, std::size_t i) {
+  const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
+  switch (text[i]) {
+    case u'!': return next != u'=';
+    case u':': return next != u'=' && next != u':' && (i == 0 || text[i - 1] != u':');
+    default: return true;
+  }
+}
+
 bool opens_quote(std::u16string_view text, std::size_t i) {
   const char16_t c = text[i];
   if (c == u'"') return true;

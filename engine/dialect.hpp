@@ -67,6 +67,16 @@ bool is_foreign_directive(std::u16string_view first_word, Notation source);
 // Dot directives that may stand in column 1 without being a label.
 bool is_column1_dot_directive(std::u16string_view word);
 
+// Characters that separate statements on one line, outside quotes and
+// comments: DRI's "!" (not the "!=" operator) and ":" (not "::" or ":="). A
+// backslash separates them too where the user asks for it; it clashes with
+// macro parameters such as "\1".
+inline constexpr std::u16string_view kStatementSeparators = u"!:";
+inline constexpr std::u16string_view kStatementSeparatorsWithBackslash = u"!:\\";
+inline constexpr std::u16string_view kCommentStatementSeparators = u"!";
+// True if the separator character at i of text separates statements.
+bool separates_statements(std::u16string_view text, std::size_t i);
+
 // Quoted text is '...' or "...", closed by the same quote later in the text.
 // An apostrophe right after "af" (any case, as in "ex af,af'") opens no quote.
 bool opens_quote(std::u16string_view text, std::size_t i);

@@ -10,6 +10,10 @@ struct Options {
   // "$" is still marked, as its distance changes.
   bool jr_as_jump = false;
 
+  // A backslash separates statements as "!" and ":" do ("ld a,b \ inc hl").
+  // Off by default: it clashes with macro parameters such as "\1".
+  bool backslash_separates = false;
+
   bool operator==(const Options&) const = default;
 };
 

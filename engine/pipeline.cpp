@@ -49,25 +49,31 @@ const Policy& i8080_to_z80(bool reference) {
 bool is_quote(char16_t c) { return c == u'\'' || c == u'"'; }
 
 // Removes the blanks in front of every comma outside quotes, and with `after`
-// those behind it, from index `from` on. Returns whether anything went.
-bool squeeze_commas(std::u16string& text, std::size_t from, bool after) {
+// those behind it, from index `from` on; also the blanks just inside
+// parentheses, so that "( hl )" reads as the register operand "(hl)" that
+// assemblers take it for. Returns whether anything went.
+bool squeeze_blanks(std::u16string& text, std::size_t from, bool after) {
   std::size_t out = from;
   std::size_t quote_until = 0;  // text before this index is quoted
-  bool after_comma = false;
+  bool after_comma = false, after_paren = false;
   for (std::size_t i = from; i < text.size(); ++i) {
     const char16_t c = text[i];
     if (i < quote_until) {
       text[out++] = c;
       continue;
     }
-    if (after_comma && is_blank(c)) continue;
-    after_comma = false;
+    if ((after_comma || after_paren) && is_blank(c)) continue;
+    after_comma = after_paren = false;
     if (is_quote(c) && opens_quote(text, i)) {
       const std::size_t end = quote_end(text, i);
       quote_until = end == kNone ? text.size() : end;
     } else if (c == u',') {
       while (out > from && is_blank(text[out - 1])) --out;
       after_comma = after;
+    } else if (c == u'(') {
+      after_paren = true;
+    } else if (c == u')') {
+      while (out > from && is_blank(text[out - 1])) --out;
     }
     text[out++] = c;
   }
@@ -134,7 +140,7 @@ void translate_statement_anew(const Policy& policy, const Options& options, std:
     std::size_t operands_from = 0;
     while (operands_from < code.text.size() && is_separator(code.text[operands_from])) ++operands_from;
     while (operands_from < code.text.size() && !is_separator(code.text[operands_from])) ++operands_from;
-    squeeze_commas(code.text, operands_from, policy.squeeze_after_commas);
+    squeeze_blanks(code.text, operands_from, policy.squeeze_after_commas);
     if (policy.refuse_index_registers && is_index_register_form(code.text)) {
       result.decision = Decision::index_register;
       return;
@@ -205,7 +211,9 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
     translate_statement(x.policy, x.options, candidate, !is_separator(candidate.front()), x.statement);
     return x.statement.decision == Decision::rewrite || x.statement.decision == Decision::pass_through;
   };
-  const LineRules rules{policy.notation, policy.statements_in_comment, is_statement, &context};
+  const LineRules rules{policy.notation,
+                        options.backslash_separates ? kStatementSeparatorsWithBackslash : kStatementSeparators,
+                        policy.statements_in_comment, is_statement, &context};
   parse_line(line, rules, parsed);
 
   LineInfo info;
@@ -251,9 +259,12 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
       outcome = {statement.decision, statement.rule};
       if (statement.decision == Decision::rewrite) {
         std::u16string_view text = statement.text;
-        // A statement in column 1 stays there: the blanks before its mnemonic go.
+        // A statement in column 1 stays there: the blanks before its mnemonic
+        // go. After ":" or "\\" the blank the rules needed goes again too, so
+        // the separator keeps its blanks as typed (DRI's "!" is followed by one).
         const bool column1 = i == 0 && parsed.label.empty() && parsed.inner.empty() && s.needs_blank;
         while (column1 && !text.empty() && is_blank(text.front())) text.remove_prefix(1);
+        if (s.needs_blank && s.separator != 0 && s.separator != u'!' && text.starts_with(u' ')) text.remove_prefix(1);
         piece = {true, rewritten.size(), rewritten.size() + text.size()};
         rewritten += text;
       }
@@ -283,7 +294,7 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
   }
   info.out_begin = sink.size();
   for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
-    if (i > 0) sink.append(u"!");
+    if (i > 0) sink.append(std::u16string_view(&parsed.statements[i].separator, 1));
     if (marked || !shown[i].rewritten) {
       sink.append(parsed.statements[i].typed);
     } else {

@@ -174,6 +174,16 @@ Verdict restart_address(Code& code) {
   return Verdict::rewrite;
 }
 
+// Rules 47-55: a jump target wholly in parentheses ("jmp (next)") loses them:
+// in Z80 notation "jp (next)" reads like the indirect "jp (hl)", and some
+// assemblers refuse it.
+void bare_target(Code& code) {
+  const Operands ops = operands(code);
+  if (ops.count != 1) return;
+  const Span inside = enclosed(code, ops.at[0]);
+  if (inside.size() > 0) replace_span(code, ops.at[0], std::u16string(text_of(code, inside)));
+}
+
 // Row 80: the directives both notations share, and "set", as one alternation.
 std::u16string shared_directive_pattern() {
   std::u16string words;
@@ -248,15 +258,15 @@ std::span<const Rule> rules_8080_to_z80() {
       {45, uR"(^[\t, ]{1,}rar([\t, ]|$))", rewrite(rename(u"rar", u"rra"))},
       {46, uR"(^[\t, ]{1,}pchl([\t, ]|$))", rewrite(rename(u"pchl", u"jp (hl)"))},
       // Jumps
-      {47, uR"(^[\t, ]{1,}jmp[\t, ]{1,})", rewrite(rename(u"jmp", u"jp"))},
-      {48, uR"(^[\t, ]{1,}jnz[\t, ]{1,})", rewrite(rename(u"jnz", u"jp nz,"))},
-      {49, uR"(^[\t, ]{1,}jz[\t, ]{1,})", rewrite(rename(u"jz", u"jp z,"))},
-      {50, uR"(^[\t, ]{1,}jnc[\t, ]{1,})", rewrite(rename(u"jnc", u"jp nc,"))},
-      {51, uR"(^[\t, ]{1,}jc[\t, ]{1,})", rewrite(rename(u"jc", u"jp c,"))},
-      {52, uR"(^[\t, ]{1,}jpo[\t, ]{1,})", rewrite(rename(u"jpo", u"jp po,"))},
-      {53, uR"(^[\t, ]{1,}jpe[\t, ]{1,})", rewrite(rename(u"jpe", u"jp pe,"))},
-      {54, uR"(^[\t, ]{1,}jm[\t, ]{1,})", rewrite(rename(u"jm", u"jp m,"))},
-      {55, uR"(^[\t, ]{1,}jp[\t, ]{1,})", rewrite(rename(u"jp", u"jp p,"))},
+      {47, uR"(^[\t, ]{1,}jmp[\t, ]{1,})", rewrite(bare_target, rename(u"jmp", u"jp"))},
+      {48, uR"(^[\t, ]{1,}jnz[\t, ]{1,})", rewrite(bare_target, rename(u"jnz", u"jp nz,"))},
+      {49, uR"(^[\t, ]{1,}jz[\t, ]{1,})", rewrite(bare_target, rename(u"jz", u"jp z,"))},
+      {50, uR"(^[\t, ]{1,}jnc[\t, ]{1,})", rewrite(bare_target, rename(u"jnc", u"jp nc,"))},
+      {51, uR"(^[\t, ]{1,}jc[\t, ]{1,})", rewrite(bare_target, rename(u"jc", u"jp c,"))},
+      {52, uR"(^[\t, ]{1,}jpo[\t, ]{1,})", rewrite(bare_target, rename(u"jpo", u"jp po,"))},
+      {53, uR"(^[\t, ]{1,}jpe[\t, ]{1,})", rewrite(bare_target, rename(u"jpe", u"jp pe,"))},
+      {54, uR"(^[\t, ]{1,}jm[\t, ]{1,})", rewrite(bare_target, rename(u"jm", u"jp m,"))},
+      {55, uR"(^[\t, ]{1,}jp[\t, ]{1,})", rewrite(bare_target, rename(u"jp", u"jp p,"))},
       // Calls
       {56, uR"(^[\t, ]{1,}call[\t, ]{1,})", pass_through()},
       {57, uR"(^[\t, ]{1,}cnz([\t, ]|$))", rewrite(rename(u"cnz", u"call nz,"))},

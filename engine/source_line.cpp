@@ -15,6 +15,14 @@ std::size_t find_or_quote(std::u16string_view text, std::size_t i, char16_t want
   return kNone;
 }
 
+// The first of the `wanted` characters or a quote at or after i, or kNone.
+std::size_t find_any_or_quote(std::u16string_view text, std::size_t i, std::u16string_view wanted) {
+  for (; i < text.size(); ++i) {
+    if (wanted.find(text[i]) != std::u16string_view::npos || is_quote(text[i])) return i;
+  }
+  return kNone;
+}
+
 // Length of the label at the start of an indented code field: blanks, a name
 // and a colon ("::" counts as one). 0 if the code field does not start so.
 std::size_t indented_label_length(std::u16string_view code) {
@@ -97,22 +105,26 @@ bool is_column1_statement(std::u16string_view text, Notation notation) {
   return arity != Arity::none && !is_statement_word(next, notation);
 }
 
-// Splits code into statements at each "!" and appends them to line.statements.
-void split_statements(std::u16string_view code, bool needs_blank, SourceLine& line) {
+// Splits code into statements at each separator and appends them to
+// line.statements; the first one follows `separator`.
+void split_statements(std::u16string_view code, bool needs_blank, char16_t separator,
+                      std::u16string_view separators, SourceLine& line) {
   std::size_t start = 0;
-  for (std::size_t b = next_statement_break(code, 0); b != kNone; b = next_statement_break(code, b + 1)) {
-    line.statements.push_back({code.substr(start, b - start), needs_blank, {}});
+  for (std::size_t b = next_statement_break(code, 0, separators); b != kNone;
+       b = next_statement_break(code, b + 1, separators)) {
+    line.statements.push_back({code.substr(start, b - start), needs_blank, {}, separator});
+    separator = code[b];
     start = b + 1;
     needs_blank = start == code.size() || !is_separator(code[start]);
   }
-  line.statements.push_back({code.substr(start), needs_blank, {}});
+  line.statements.push_back({code.substr(start), needs_blank, {}, separator});
 }
 
 // With DRI's reading of comments: the "!" of the comment that starts a
 // statement, or kNone. Each "!" is looked at once.
 std::size_t statement_in_comment(std::u16string_view comment, const LineRules& rules) {
-  for (std::size_t b = next_statement_break(comment, 0); b != kNone;) {
-    const std::size_t next = next_statement_break(comment, b + 1);
+  for (std::size_t b = next_statement_break(comment, 0, kCommentStatementSeparators); b != kNone;) {
+    const std::size_t next = next_statement_break(comment, b + 1, kCommentStatementSeparators);
     std::u16string_view candidate = comment.substr(b + 1, (next == kNone ? comment.size() : next) - b - 1);
     candidate = candidate.substr(0, comment_start(candidate));
     if (!only_blanks(candidate) && rules.is_statement(rules.context, candidate)) return b;
@@ -138,24 +150,24 @@ std::size_t comment_start(std::u16string_view line) {
   return kNone;
 }
 
-std::size_t next_statement_break(std::u16string_view code, std::size_t from) {
-  std::size_t i = find_or_quote(code, from, u'!');
+std::size_t next_statement_break(std::u16string_view code, std::size_t from, std::u16string_view separators) {
+  std::size_t i = find_any_or_quote(code, from, separators);
   while (i != kNone) {
-    if (code[i] == u'!') {
-      if (i + 1 >= code.size() || code[i + 1] != u'=') return i;  // "!=" is an operator
-      i = find_or_quote(code, i + 2, u'!');
+    if (!is_quote(code[i])) {
+      if (separates_statements(code, i)) return i;
+      i = find_any_or_quote(code, i + 1, separators);
       continue;
     }
     // An unclosed quote quotes nothing.
     const std::size_t end = opens_quote(code, i) ? quote_end(code, i) : kNone;
-    i = find_or_quote(code, end == kNone ? i + 1 : end, u'!');
+    i = find_any_or_quote(code, end == kNone ? i + 1 : end, separators);
   }
   return kNone;
 }
 
 bool only_blanks(std::u16string_view text) {
   for (char16_t c : text) {
-    if (!is_blank(c)) return false;
+    if (!is_blank(c) && c != kEndOfFilePadding) return false;
   }
   return true;
 }
@@ -231,8 +243,8 @@ void parse_line(std::u16string_view text, const LineRules& rules, SourceLine& li
     needs_blank = !is_separator(code.front());
   }
 
-  for (;;) {
-    split_statements(code, needs_blank, line);
+  for (char16_t separator = 0;; separator = kCommentStatementSeparators[0]) {
+    split_statements(code, needs_blank, separator, rules.separators, line);
     if (!rules.statements_in_comment) break;
     const std::size_t found = statement_in_comment(comment, rules);
     if (found == kNone) break;

@@ -17,9 +17,10 @@
 //   comma follows, as "set 3,a" is the bit instruction) is a `directive`.
 // - An indented label ("\tnext:", "  x::") after that is split off too; blanks
 //   alone after the labels make the line `label_only`.
-// - What is left is cut into DRI statements at every "!" outside quoted text
-//   that is not the "!=" operator. A statement that does not start with a blank
-//   (after a glued colon or a "!") needs one in front for the rules.
+// - What is left is cut into statements at every separator (dialect.hpp:
+//   "!", ":", and "\" on request) outside quoted text. A statement that does
+//   not start with a blank (after a glued colon or a separator) needs one in
+//   front for the rules.
 // - With `statements_in_comment` (8080 notation), a "!" inside the comment ends
 //   the comment when `is_statement` says the text after it (up to the next "!")
 //   is a statement: what follows that "!" is read like the rest of a line.
@@ -38,6 +39,7 @@ struct Statement {
   std::u16string_view typed;    // the statement as typed
   bool needs_blank = false;     // the rules see it with one blank in front
   std::u16string_view comment;  // a comment that a further statement ends, written after this one
+  char16_t separator = 0;       // the character in front of it that ended the statement before ("!", ":")
 };
 
 struct SourceLine {
@@ -52,6 +54,7 @@ struct SourceLine {
 
 struct LineRules {
   Notation notation = Notation::z80;
+  std::u16string_view separators = kStatementSeparators;  // between statements
   bool statements_in_comment = false;
   // Only asked with statements_in_comment: is_statement(context, text).
   bool (*is_statement)(const void* context, std::u16string_view text) = nullptr;
@@ -64,9 +67,13 @@ void parse_line(std::u16string_view text, const LineRules& rules, SourceLine& li
 // Where the comment starts: the first ";" outside quoted text, or kNone.
 std::size_t comment_start(std::u16string_view line);
 
-// The first "!" at or after `from` that separates statements, or kNone.
-std::size_t next_statement_break(std::u16string_view code, std::size_t from);
+// The first of the separators at or after `from` that separates statements
+// (outside quotes, dialect.hpp's separates_statements), or kNone.
+std::size_t next_statement_break(std::u16string_view code, std::size_t from,
+                                 std::u16string_view separators = kStatementSeparators);
 
+// Tabs and spaces, or CP/M's end-of-file padding (^Z), alone: nothing to translate.
+inline constexpr char16_t kEndOfFilePadding = u'\x1a';
 bool only_blanks(std::u16string_view text);
 
 // The first word of a statement, after its leading separators.

@@ -49,6 +49,52 @@ const Case kColumn1FromZ80[] = {
 };
 TEST(Column1, FromZ80) { z80(kColumn1FromZ80); }
 
+// Statements separated by ":" (and "\\" on request) are translated one by
+// one, each separator kept with its blanks; one without equivalent marks the
+// whole line as typed.
+const Case kSeparatorsZ80[] = {
+    {u"⇥ld a,b:inc hl", u"⇥mov a,b:inx h", 0},
+    {u"⇥ld hl,N:ld a,b", u"⇥lxi h,N:mov a,b", 0},
+    {u"⇥ret z:ret", u"⇥ rz:ret", 0},
+    {u"⇥ld a,b : inc hl ; c", u"⇥mov a,b : inx h ; c", 0},
+    {u"⇥djnz x:inc a", u"; cannot convert:⇥djnz x:inc a", 0},
+    {u"⇥ld a,':'", u"⇥mvi a,':'", 21},            // quoted: no separator
+    {u"⇥x := 5", u"⇥x := 5", 0},                  // ":=" defines
+    {u"⇥ld a,b \\ inc hl", u"; cannot convert:⇥ld a,b \\ inc hl", 21},  // "\\" only on request
+};
+TEST(Separators, Z80To8080) { z80(kSeparatorsZ80); }
+
+TEST(Separators, BackslashOnRequest) {
+  const Options backslash{.backslash_separates = true};
+  EXPECT_EQ(translate_z80_to_8080(u"\tld a,b \\ inc hl", backslash).text, u"\tmov a,b \\ inx h");
+  EXPECT_EQ(translate_8080_to_z80(u"\tmov a,b\\inx h", backslash).text, u"\tld a,b\\inc hl");
+}
+
+const Case kSeparators8080[] = {
+    {u"⇥mov a,b : inx h", u"⇥ld a,b : inc hl", 0},
+    {u"⇥xchg!shld info", u"⇥ex de,hl! ld (info),hl", 0},  // DRI's "!" is followed by a blank
+};
+TEST(Separators, I8080ToZ80) { i8080(kSeparators8080); }
+
+// Blanks inside a register's parentheses are the register form; a jump target
+// wholly in parentheses loses them; ^Z padding passes.
+const Case kParenthesesZ80[] = {
+    {u"⇥ld a, ( hl )", u"⇥mov a,m", 21},     {u"⇥ld (hl ),5", u"⇥mvi m,5", 21},
+    {u"⇥ld a,( de )", u"⇥ldax d", 17},       {u"⇥ex ( sp ),hl", u"⇥xthl", 23},
+    {u"⇥add a,( hl )", u"⇥add m", 32},       {u"⇥cp ( hl )", u"⇥cmp m", 58},
+    {u"⇥ld a,( buf )", u"⇥lda buf", 19},     {u"⇥cp '( x )'", u"⇥cpi '( x )'", 58},
+    {u"⇥ld a,(ix + 2)", u"; cannot convert:⇥ld a,(ix + 2)", 0},
+};
+TEST(Parentheses, Z80To8080) { z80(kParenthesesZ80); }
+
+const Case kTargets8080[] = {
+    {u"⇥jmp (next)", u"⇥jp next", 47},
+    {u"⇥jnz ( next )", u"⇥jp nz, next", 48},
+    {u"⇥jz (a)+(b)", u"⇥jp z, (a)+(b)", 49},    // an expression keeps its parentheses
+    {u"\x1a\x1a\x1a", u"\x1a\x1a\x1a", 0},
+};
+TEST(Parentheses, I8080ToZ80) { i8080(kTargets8080); }
+
 // One statement each rule rewrites. With a letter, a digit or "_" before or
 // after its mnemonic, the word is another word (a macro call such as "xpush
 // b"): no rule may rewrite it.

@@ -94,7 +94,7 @@ TEST(OperandForms, IndexRegistersAreWholeWords) {
 }
 
 const Case kMarkedAsTyped[] = {
-    {u"⇥ld⇥a,b : inc hl", u"; cannot convert:⇥ld⇥a,b : inc hl", 21},  // not half a line
+    {u"⇥ld⇥a,b : inc hl", u"⇥mov⇥a,b : inx h", 0},  // two statements, each translated
     {u"⇥ld⇥(hl),c \\ inc hl", u"; cannot convert:⇥ld⇥(hl),c \\ inc hl", 18},
     {u"⇥ld⇥(hl), i", u"; cannot convert:⇥ld⇥(hl), i", 21},
     {u"⇥sbc⇥hl, de", u"; cannot convert:⇥sbc⇥hl, de", 30},
