@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -49,6 +50,10 @@ constexpr const char* kHelp =
     "                 \"FILE:LINE: rule 21 rewrite: ld a,b -> mov a,b\"\n"
     "  --jr-as-jump   (--to-8080) translate jr as jmp and jr cc as jcc: each grows\n"
     "                 by a byte; a target relative to $ stays marked\n"
+    "  --encoding NAME  the input's 8-bit code page: cp1251, koi8-r, cp866 or latin1\n"
+    "                 (or utf-8); the output is written in it. Without it, a line\n"
+    "                 that is not UTF-8 goes through byte for byte all the same\n"
+    "  --backslash-separator  a backslash separates statements, as \"!\" and \":\" do\n"
     "  -j N           translate on N threads (default: one per processor)\n"
     "  --version      print the version\n"
     "  --help         show this text\n"
@@ -56,13 +61,15 @@ constexpr const char* kHelp =
     "\n"
     "exit status: 0 done, 1 marked lines found (--check), 2 error\n";
 
-const char* const kOptions[] = {"--to-8080", "--to-z80", "--check", "--explain", "--jr-as-jump", "--version",
-                                "--help", "-o", "-d", "-j"};
+const char* const kOptions[] = {"--to-8080", "--to-z80", "--check",   "--explain", "--jr-as-jump",
+                                "--version", "--help",   "-o",        "-d",        "-j",
+                                "--encoding", "--backslash-separator"};
 
 struct Options {
   bool to_8080 = false, to_z80 = false, help = false, version = false;
   bool check = false, explain = false;
   engine::Options engine;
+  std::optional<engine::Encoding> encoding;
   unsigned threads = 0;
   std::vector<std::string> inputs;
   std::string output;  // empty: standard output
@@ -123,6 +130,12 @@ std::string parse(int argc, char** argv, Options& o) {
       o.explain = true;
     } else if (arg == "--jr-as-jump") {
       o.engine.jr_as_jump = true;
+    } else if (arg == "--backslash-separator") {
+      o.engine.backslash_separates = true;
+    } else if (arg == "--encoding") {
+      const char* v = value();
+      o.encoding = v == nullptr ? std::nullopt : engine::encoding_by_name(v);
+      if (!o.encoding) return "--encoding needs one of utf-8, cp1251, koi8-r, cp866, latin1";
     } else if (arg == "-o") {
       const char* v = value();
       if (v == nullptr || *v == '\0') return "-o needs a file name";
@@ -187,6 +200,7 @@ int translate_file(const Options& o, const std::string& input, const std::string
   cli::StreamOptions so;
   so.direction = o.to_8080 ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
   so.engine = o.engine;
+  so.encoding = o.encoding;
   so.threads = o.threads;
   so.check = o.check;
   so.explain = o.explain;

@@ -230,11 +230,12 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
   std::string line_end;   // known from the first line end on
   bool at_end = false, wrote_mark = false;
   std::unique_ptr<engine::Utf16Decoder> utf16;
+  bool single_byte = false;  // an 8-bit code page the user named: decoded on reading, encoded on writing
   std::string encoded;    // output in UTF-16, when the input was
 
   thread_local std::vector<char> block(kBlock);  // what one read brings, before it joins the text
   const auto fill = [&]() -> bool {
-    std::string& into = utf16 ? raw : text;
+    std::string& into = utf16 || single_byte ? raw : text;
     long n;
     do {
       n = read(block.data(), block.size());
@@ -249,6 +250,9 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
       utf16->decode(raw, text);
       raw.clear();
       if (at_end) utf16->finish(text);
+    } else if (single_byte) {
+      engine::decode_single_byte(result.encoding, raw, text);
+      raw.clear();
     }
     return true;
   };
@@ -264,6 +268,10 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
     if (result.encoding == engine::Encoding::utf16le || result.encoding == engine::Encoding::utf16be) {
       encoded.clear();
       engine::append_utf16_bytes(encoded, bytes, result.encoding == engine::Encoding::utf16be);
+      bytes = encoded;
+    } else if (single_byte) {
+      encoded.clear();
+      engine::encode_single_byte(result.encoding, bytes, encoded);
       bytes = encoded;
     }
     if (!write(bytes)) result.write_failed = true;
@@ -282,6 +290,13 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
     utf16->decode(raw, text);
     raw.clear();
     if (at_end) utf16->finish(text);
+  } else if (result.encoding == engine::Encoding::utf8 && options.encoding && engine::is_single_byte(*options.encoding)) {
+    result.encoding = *options.encoding;
+    single_byte = true;
+    raw.swap(text);
+    text.clear();
+    engine::decode_single_byte(result.encoding, raw, text);
+    raw.clear();
   }
 
   // The index just after the last line end in text[from, to), or 0. A CR at

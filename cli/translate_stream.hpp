@@ -21,6 +21,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,10 @@ struct StreamOptions {
   bool check = false;
   bool explain = false;
   std::string name;  // of the input, in diagnostics
+  // An 8-bit code page the input is in (without a byte order mark): decoded for
+  // the diagnostics, written back in it. Without it, a line that is not UTF-8
+  // goes through byte for byte all the same.
+  std::optional<engine::Encoding> encoding;
 };
 
 struct StreamResult {

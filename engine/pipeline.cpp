@@ -407,8 +407,23 @@ LineInfo translate_utf8_line(Direction direction, std::string_view line, const O
   }
   thread_local std::u16string text;
   text.clear();
-  append_utf16(text, line);
-  LineInfo info = translate_line(direction, text, options, out);
+  LineInfo info;
+  if (is_utf8(line)) {
+    append_utf16(text, line);
+    info = translate_line(direction, text, options, out);
+  } else {
+    // Not UTF-8: an 8-bit text (a cp1251 or KOI8-R comment). Each byte is read
+    // as the character of the same number and written back as that byte, so
+    // the line comes back byte for byte but for what the rules rewrote.
+    for (const char b : line) text += static_cast<char16_t>(static_cast<unsigned char>(b));
+    thread_local std::u16string translated;
+    translated.clear();
+    const Policy& policy = direction == Direction::z80_to_8080 ? z80_to_8080(false) : i8080_to_z80(false);
+    info = translate(policy, text, options, TextSink{translated});
+    for (const char16_t c : translated) out += static_cast<char>(c <= 0xFF ? c : u'?');
+    info.out_begin += base;
+    info.out_end += base;
+  }
   // Source positions in bytes: a line of ASCII counts the same either way.
   const auto bytes_before = [&](std::size_t units) {
     if (text.size() == line.size()) return units;

@@ -102,10 +102,11 @@ struct LineInfo {
 // output line as a text first (for long lines). The same translation as above.
 LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out);
 
-// The same for a line given as UTF-8 (decoded as utf8_to_utf16 decodes it);
-// the source positions of the result count bytes of the decoded line written
-// as UTF-8 again (the bytes of `line` if it is well-formed). Lines seen lately
-// are remembered whole (statement_cache.hpp).
+// The same for a line given as UTF-8; the source positions of the result count
+// bytes of `line`. A line that is not well-formed UTF-8 is an 8-bit text: each
+// byte is read as one character and written back as the same byte, so that
+// comments in cp1251, KOI8-R or any code page come back unchanged. Lines seen
+// lately are remembered whole (statement_cache.hpp).
 LineInfo translate_utf8_line(Direction direction, std::string_view line, const Options& options, std::string& out);
 
 // Whether translations of recent statements and lines are remembered

@@ -101,6 +101,39 @@ std::size_t widen_ascii(std::u16string& out, std::string_view bytes) {
 
 }  // namespace
 
+bool is_utf8(std::string_view bytes) {
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t n = bytes.size();
+  for (std::size_t i = 0; i < n;) {
+    const unsigned c = b[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t len;
+    unsigned low = 0x80, high = 0xBF;  // the second byte's range
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (i + len > n || b[i + 1] < low || b[i + 1] > high) return false;
+    for (std::size_t k = 2; k < len; ++k) {
+      if (b[i + k] < 0x80 || b[i + k] > 0xBF) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
 std::u16string utf8_to_utf16(std::string_view bytes) {
   std::u16string out;
   out.reserve(bytes.size());

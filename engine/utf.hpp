@@ -12,6 +12,8 @@
 namespace engine {
 
 std::u16string utf8_to_utf16(std::string_view bytes);
+// True if bytes are well-formed UTF-8 (no overlong form, no surrogate).
+bool is_utf8(std::string_view bytes);
 // Appends bytes to out, decoded as utf8_to_utf16 does.
 void append_utf16(std::u16string& out, std::string_view bytes);
 std::string utf16_to_utf8(std::u16string_view text);

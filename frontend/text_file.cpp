@@ -28,12 +28,18 @@ bool is_utf16(engine::Encoding e) { return e == engine::Encoding::utf16le || e =
 
 bool looks_like_text(std::string_view bytes) {
   if (bytes.find('\0') != std::string_view::npos) return false;
-  const std::u16string text = engine::utf8_to_utf16(bytes);
-  // A U+FFFD that the file did not hold itself comes from bytes that are not UTF-8.
-  return engine::utf16_to_utf8(text) == bytes;
+  if (engine::is_utf8(bytes)) return true;
+  // An 8-bit text (a cp1251 or KOI8-R comment) has few control characters
+  // besides tab, line ends, form feed and CP/M's ^Z; a binary file has many.
+  std::size_t controls = 0;
+  for (const char b : bytes) {
+    const auto c = static_cast<unsigned char>(b);
+    if (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != 0x1A) ++controls;
+  }
+  return controls * 100 <= bytes.size();
 }
 
-TextFile text_from_bytes(std::string_view bytes) {
+TextFile text_from_bytes(std::string_view bytes, std::optional<engine::Encoding> forced) {
   TextFile file;
   file.format.encoding = engine::detect_encoding(bytes);
   bytes.remove_prefix(engine::byte_order_mark(file.format.encoding).size());
@@ -43,6 +49,12 @@ TextFile text_from_bytes(std::string_view bytes) {
     decoder.decode(bytes, utf8);
     decoder.finish(utf8);
     bytes = utf8;
+  } else if (file.format.encoding == engine::Encoding::utf8 && (forced || !engine::is_utf8(bytes))) {
+    file.format.encoding = forced ? *forced : engine::guess_single_byte(bytes);
+    if (engine::is_single_byte(file.format.encoding)) {
+      engine::decode_single_byte(file.format.encoding, bytes, utf8);
+      bytes = utf8;
+    }
   }
   const std::size_t end = bytes.find_first_of(std::string_view("\r\n\0", 3));
   if (end != std::string_view::npos) file.format.line_end = bytes.substr(end, 2) == "\r\n" ? "\r\n" : bytes[end] == '\r' ? "\r" : "\n";
@@ -55,7 +67,7 @@ TextFile text_from_bytes(std::string_view bytes) {
   return file;
 }
 
-ReadResult read_text_file(const std::string& path, bool accept_binary) {
+ReadResult read_text_file(const std::string& path, bool accept_binary, std::optional<engine::Encoding> forced) {
   ReadResult result;
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
@@ -101,7 +113,7 @@ ReadResult read_text_file(const std::string& path, bool accept_binary) {
       !looks_like_text(std::string_view(bytes).substr(engine::byte_order_mark(encoding).size()))) {
     return {ReadProblem::not_text, {}, {}};
   }
-  result.file = text_from_bytes(bytes);
+  result.file = text_from_bytes(bytes, forced);
   return result;
 }
 
@@ -131,6 +143,8 @@ std::string file_bytes(const std::vector<std::u16string>& lines, const FileForma
   std::string out(engine::byte_order_mark(format.encoding));
   if (is_utf16(format.encoding)) {
     engine::append_utf16_bytes(out, utf8, format.encoding == engine::Encoding::utf16be);
+  } else if (engine::is_single_byte(format.encoding)) {
+    engine::encode_single_byte(format.encoding, utf8, out);
   } else {
     out += utf8;
   }

@@ -6,9 +6,12 @@
 // with a mark, UTF-16 LE or BE, see engine/text_encoding.hpp), and the line
 // reader cuts it into lines (CR LF, LF, CR or a zero byte). A folder, a FIFO,
 // a device or anything else that is not a regular file, and a file over 64
-// MiB, are refused without being read. A file with a zero byte or with bytes
-// that are not UTF-8 "does not look like a text file": it is read only when
-// the caller says so (NUL ends a line, bad bytes become U+FFFD).
+// MiB, are refused without being read. A file without a byte order mark that
+// is not UTF-8 is an 8-bit text: its code page (cp1251, KOI8-R, cp866, else
+// latin1) is guessed from its letters unless the caller names one, and it is
+// written back in it byte for byte. A file with a zero byte, or so many
+// control characters that it is no 8-bit text either, "does not look like a
+// text file": it is read only when the caller says so (NUL ends a line).
 //
 // A U+2029 (paragraph separator) is part of its line, as in asmconv; the text
 // editor would take it for a line break, so in pane lines it stands as
@@ -16,6 +19,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,10 +56,12 @@ struct ReadResult {
 
 // Reads the file at path. With accept_binary, a file that does not look like
 // text is read all the same.
-ReadResult read_text_file(const std::string& path, bool accept_binary);
+// `forced`: the 8-bit code page to read a file without a byte order mark in.
+ReadResult read_text_file(const std::string& path, bool accept_binary,
+                          std::optional<engine::Encoding> forced = std::nullopt);
 
 // The lines of a file's bytes, and the form they came in.
-TextFile text_from_bytes(std::string_view bytes);
+TextFile text_from_bytes(std::string_view bytes, std::optional<engine::Encoding> forced = std::nullopt);
 bool looks_like_text(std::string_view bytes);
 
 // A message for a refused or unreadable file, naming it.

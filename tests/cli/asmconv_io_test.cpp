@@ -190,6 +190,23 @@ TEST_F(AsmconvIo, ByteOrderMarksLineEndsAndLineSeparators) {
   }
 }
 
+// A comment in an 8-bit code page (every byte 128-255) comes back byte for
+// byte, with or without the code page named; named, the diagnostics show it.
+TEST_F(AsmconvIo, EightBitTextComesBackByteForByte) {
+  std::string high;
+  for (int b = 128; b < 256; ++b) high += static_cast<char>(b);
+  spit(dir_ / "in", "\tld\ta,b ; " + high + "\r\n\tld (hl),\"\xCF\"\r\n");
+  for (const std::string option : {"", "--encoding cp1251", "--encoding koi8-r", "--encoding cp866", "--encoding latin1"}) {
+    const Ran r = sh("ASMCONV --to-8080 -j 2 " + option + " --explain in > out");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(slurp(dir_ / "out"), "\tmov\ta,b ; " + high + "\r\n\tmvi m,\"\xCF\"\r\n") << option;
+    if (option == "--encoding cp1251") {
+      EXPECT_NE(r.err.find("mvi m,\"\xD0\x9F\""), std::string::npos) << r.err;
+    }
+  }
+  EXPECT_EQ(sh("ASMCONV --to-8080 --encoding ebcdic in").status, 2);
+}
+
 TEST_F(AsmconvIo, ReplacedFilesKeepTheirPermissions) {
   spit(dir_ / "in", kLine);
   spit(dir_ / "kept", "old");

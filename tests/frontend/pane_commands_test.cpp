@@ -1,5 +1,6 @@
 // The pane commands over in-memory panes: no window needed.
 #include "frontend/pane_commands.hpp"
+#include "frontend/text_file.hpp"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -68,6 +69,39 @@ TEST_F(LoadFile, UnreadableFileLeavesThePane) {
   EXPECT_FALSE(load_file(path("missing"), pane));
   EXPECT_FALSE(load_file(std::filesystem::temp_directory_path().string(), pane));  // a folder
   EXPECT_EQ(pane.lines(), (Lines{u"keep", u"me"}));
+}
+
+}  // namespace
+}  // namespace frontend
+
+namespace frontend {
+namespace {
+
+// Sources with Cyrillic comments open in their code page and save byte for byte.
+TEST(EightBitFiles, CodePageGuessedAndKept) {
+  const struct {
+    const char* name;
+    engine::Encoding encoding;
+  } kFiles[] = {
+      {"cyrillic_cp1251.z80", engine::Encoding::cp1251}, {"cyrillic_upper_cp1251.z80", engine::Encoding::cp1251},
+      {"cyrillic_koi8r.z80", engine::Encoding::koi8r},   {"cyrillic_upper_koi8r.z80", engine::Encoding::koi8r},
+      {"cyrillic_cp866.z80", engine::Encoding::cp866},   {"cyrillic_upper_cp866.z80", engine::Encoding::cp866},
+  };
+  for (const auto& f : kFiles) {
+    std::ifstream in(std::string(TEST_DATA_DIR) + "/" + f.name, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const TextFile file = text_from_bytes(bytes);
+    EXPECT_EQ(file.format.encoding, f.encoding) << f.name;
+    EXPECT_EQ(file_bytes(file.lines, file.format), bytes) << f.name;
+  }
+  std::string high = "; ";
+  for (int b = 128; b < 256; ++b) high += static_cast<char>(b);
+  high += "\r\n";
+  for (const auto e : {engine::Encoding::cp1251, engine::Encoding::koi8r, engine::Encoding::cp866, engine::Encoding::latin1}) {
+    const TextFile file = text_from_bytes(high, e);
+    EXPECT_EQ(file_bytes(file.lines, file.format), high) << engine::encoding_name(e);
+  }
+  EXPECT_EQ(file_bytes(text_from_bytes(high).lines, text_from_bytes(high).format), high);
 }
 
 }  // namespace
