@@ -176,6 +176,28 @@ bool write_fd(int fd, std::string_view data) {
   return true;
 }
 
+// A first pass over a regular file, from where it stands: the macros it
+// defines, so that calls before a definition are known too. Reads nothing
+// from anything else (a pipe is read once, and learns as it goes).
+void learn_macros(int fd, engine::MacroNames& macros) {
+  struct stat st {};
+  const off_t start = ::lseek(fd, 0, SEEK_CUR);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || start < 0) return;
+  std::string text, block(1 << 20, '\0');
+  for (off_t at = start;;) {
+    const ssize_t n = ::pread(fd, block.data(), block.size(), at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    at += n;
+    text.append(block.data(), static_cast<std::size_t>(n));
+    const std::size_t cut = text.find_last_of(std::string_view("\r\n\0", 3));
+    if (cut == std::string::npos) continue;
+    macros.learn_text(std::string_view(text).substr(0, cut));
+    text.erase(0, cut + 1);
+  }
+  macros.learn_text(text);
+}
+
 // Translates one input to one output ("" or "-": standard output). Returns
 // the exit status it asks for (0, 1 or 2).
 int translate_file(const Options& o, const std::string& input, const std::string& output) {
@@ -205,6 +227,9 @@ int translate_file(const Options& o, const std::string& input, const std::string
   so.check = o.check;
   so.explain = o.explain;
   so.name = shown;
+  engine::MacroNames macros;
+  learn_macros(fd, macros);
+  so.macros = &macros;
   const cli::StreamResult r = cli::translate_stream(
       [fd](char* buffer, std::size_t size) { return static_cast<long>(::read(fd, buffer, size)); },
       [&](std::string_view bytes) { return to_stdout ? write_fd(STDOUT_FILENO, bytes) : file.write(bytes); },

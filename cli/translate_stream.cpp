@@ -162,9 +162,8 @@ class Translator {
     const engine::LineInfo info = engine::translate_utf8_line(options_.direction, line, options_.engine, part.out);
     if (engine::is_not_convertible(info.outcome)) ++part.marked;
     if (!options_.check && !options_.explain) return;
-    // Shown as the line reads, ill-formed bytes as U+FFFD (as the positions count).
-    const std::string decoded = engine::utf16_to_utf8(engine::utf8_to_utf16(line));
-    diagnose(info, decoded.substr(info.source_begin, info.source_end - info.source_begin), number, part);
+    // Positions count the line's bytes (an 8-bit line is shown as its bytes).
+    diagnose(info, std::string(line.substr(info.source_begin, info.source_end - info.source_begin)), number, part);
   }
 
   // The same for a line already decoded.
@@ -345,7 +344,12 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
       if (e < cut) line_end = after_end(e) == e + 2 ? "\r\n" : text[e] == '\r' ? "\r" : "\n";
     }
 
-    const Translator translator(options, line_end.empty() ? std::string_view("\n") : std::string_view(line_end));
+    StreamOptions batch_options = options;
+    if (options.macros != nullptr) {
+      options.macros->learn_text(std::string_view(text).substr(0, cut));
+      batch_options.engine.macros = options.macros->empty() ? nullptr : options.macros;
+    }
+    const Translator translator(batch_options, line_end.empty() ? std::string_view("\n") : std::string_view(line_end));
     const std::size_t number = result.lines + 1;
     for (Part& p : parts) p.out.clear(), p.diagnostics.clear(), p.marked = 0, p.lines = 0;
     if (long_line) {

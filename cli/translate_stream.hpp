@@ -25,6 +25,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/macro_names.hpp"
 #include "engine/pipeline.hpp"
 #include "engine/text_encoding.hpp"
 
@@ -41,6 +42,10 @@ struct StreamOptions {
   // the diagnostics, written back in it. Without it, a line that is not UTF-8
   // goes through byte for byte all the same.
   std::optional<engine::Encoding> encoding;
+  // The macros the input defines (engine/macro_names.hpp): learnt from each
+  // batch of lines before it is translated, so that their calls go through as
+  // typed. It may hold names learnt beforehand (a first pass over a file).
+  engine::MacroNames* macros = nullptr;
 };
 
 struct StreamResult {

@@ -64,6 +64,9 @@ inline constexpr std::u16string_view k8080Switch = u".8080";
 // own notation is the exception: the chain rewrites it.
 bool is_foreign_directive(std::u16string_view first_word, Notation source);
 
+// TASM's "#define NAME body": the body may be a statement to translate.
+inline constexpr std::u16string_view kDefineDirective = u"#define";
+
 // Dot directives that may stand in column 1 without being a label.
 bool is_column1_dot_directive(std::u16string_view word);
 

@@ -4,6 +4,8 @@
 
 namespace engine {
 
+class MacroNames;
+
 struct Options {
   // Z80 -> 8080: "jr e" becomes "jmp e" and "jr cc,e" the conditional jump.
   // Exact in behaviour, one byte longer each; a target written relative to
@@ -13,6 +15,11 @@ struct Options {
   // A backslash separates statements as "!" and ":" do ("ld a,b \ inc hl").
   // Off by default: it clashes with macro parameters such as "\1".
   bool backslash_separates = false;
+
+  // The macros the source defines (macro_names.hpp): a statement that calls
+  // one goes out as typed. Must outlive the translations that use it; null or
+  // empty for none.
+  const MacroNames* macros = nullptr;
 
   bool operator==(const Options&) const = default;
 };

@@ -4,6 +4,7 @@
 
 #include "engine/chain.hpp"
 #include "engine/dialect.hpp"
+#include "engine/macro_names.hpp"
 #include "engine/rules.hpp"
 #include "engine/source_line.hpp"
 #include "engine/statement_cache.hpp"
@@ -117,6 +118,41 @@ Outcome outcome_of(const ChainOutcome& chain) {
   return {Decision::no_rule};
 }
 
+void translate_statement_anew(const Policy& policy, const Options& options, std::u16string_view typed,
+                              bool needs_blank, StatementResult& result);
+
+// Where the body of "#define NAME body" or "#define NAME(args) body" starts in
+// the statement (its blanks included), or kNone when there is none.
+std::size_t define_body(std::u16string_view typed) {
+  std::size_t i = 0;
+  while (i < typed.size() && is_separator(typed[i])) ++i;
+  i += 7;  // "#define"
+  while (i < typed.size() && is_blank(typed[i])) ++i;
+  while (i < typed.size() && is_name_char(typed[i])) ++i;
+  if (i < typed.size() && typed[i] == u'(') {
+    const std::size_t close = typed.find(u')', i);
+    if (close == kNone) return kNone;
+    i = close + 1;
+  }
+  return i < typed.size() && is_blank(typed[i]) && !only_blanks(typed.substr(i)) ? i : kNone;
+}
+
+// "#define NAME body" whose body is one statement of the source notation: the
+// body is translated as a statement; anything else is a directive as typed.
+void translate_define(const Policy& policy, const Options& options, std::u16string_view typed, bool needs_blank,
+                      StatementResult& result) {
+  result.decision = Decision::directive;
+  const std::size_t at = define_body(typed);
+  if (at == kNone || !is_mnemonic(policy.notation, first_word(typed.substr(at)))) return;
+  StatementResult body;
+  translate_statement_anew(policy, options, typed.substr(at), false, body);
+  if (body.decision == Decision::pass_through) return;
+  result.decision = body.decision;
+  result.rule = body.rule;
+  if (body.decision != Decision::rewrite) return;
+  result.text = std::u16string(needs_blank ? u" " : u"") + std::u16string(typed.substr(0, at)) + body.text;
+}
+
 // One statement through the direction's steps. `result.text` is set only for a
 // rewrite: a statement let through or marked goes out as typed.
 void translate_statement_anew(const Policy& policy, const Options& options, std::u16string_view typed,
@@ -125,6 +161,10 @@ void translate_statement_anew(const Policy& policy, const Options& options, std:
   result.decision = Decision::no_rule;
   result.rule = 0;
   const std::u16string_view word = first_word(typed);
+  if (is_word(word, kDefineDirective)) {
+    translate_define(policy, options, typed, needs_blank, result);
+    return;
+  }
   if (is_foreign_directive(word, policy.notation) || is_definition(typed, policy.notation)) {
     result.decision = Decision::directive;
     return;
@@ -254,7 +294,9 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
     const Statement& s = parsed.statements[i];
     Outcome outcome{Decision::blank};
     Shown piece{false, 0, 0};
-    if (!only_blanks(s.typed)) {
+    if (options.macros != nullptr && options.macros->contains(first_word(s.typed))) {
+      outcome = {Decision::macro_call};
+    } else if (!only_blanks(s.typed)) {
       translate_statement(policy, options, s.typed, s.needs_blank, statement);
       outcome = {statement.decision, statement.rule};
       if (statement.decision == Decision::rewrite) {
@@ -282,17 +324,19 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
   // A marking never stands between a mnemonic and its operands: behind a
   // label that is itself a mnemonic ("RET Z" read as label RET), it goes first.
   // The line then goes out as typed: the label without the blank it shares
-  // with the code field.
+  // with the code field, and the statement counts from the label on.
   const bool marked = is_not_convertible(info.outcome);
   if (marked && parsed.label_is_mnemonic) {
     sink.append(policy.marking);
+    info.out_begin = sink.size();
+    info.source_begin = 0;
     sink.append(parsed.label.substr(0, parsed.label.size() - 1));
     sink.append(parsed.inner);
   } else {
     labels();
     if (marked) sink.append(policy.marking);
+    info.out_begin = sink.size();
   }
-  info.out_begin = sink.size();
   for (std::size_t i = 0; i < parsed.statements.size(); ++i) {
     if (i > 0) sink.append(std::u16string_view(&parsed.statements[i].separator, 1));
     if (marked || !shown[i].rewritten) {
@@ -357,6 +401,7 @@ std::string describe(const Outcome& outcome) {
     case Decision::marked: return rule + " marking";
     case Decision::no_rule: return "no rule";
     case Decision::too_long: return "too long";
+    case Decision::macro_call: return "macro call";
     case Decision::statements: {
       std::string text = "statements:";
       for (std::size_t i = 0; i < outcome.statements.size(); ++i) {
@@ -393,7 +438,8 @@ LineInfo translate_utf8_line(Direction direction, std::string_view line, const O
   thread_local LineCache caches[2];
   thread_local std::string payload;
   LineCache& cache = caches[direction == Direction::z80_to_8080 ? 0 : 1];
-  const bool remember = g_remember.load(std::memory_order_relaxed) && cache.wants(line);
+  // With macro names the line's decision depends on more than its text.
+  const bool remember = g_remember.load(std::memory_order_relaxed) && options.macros == nullptr && cache.wants(line);
   LineRecord record{};
   if (remember && cache.find(line, options, payload, record)) {
     out += payload;

@@ -47,6 +47,7 @@ enum class Decision {
   marked,          // rule `rule` marked the code field
   no_rule,         // no rule matched: marked
   too_long,        // a statement longer than any assembler reads: marked as typed
+  macro_call,      // a call of a macro the source defines: as typed
   statements,      // several DRI statements, decided one by one
 };
 

@@ -23,6 +23,7 @@ std::string describe_state(const LineState& s) {
     case engine::Decision::no_rule: return "no rule: marked";
     case engine::Decision::index_register: return "index register: marked";
     case engine::Decision::too_long: return "too long: marked";
+    case engine::Decision::macro_call: return "macro call";
     case engine::Decision::directive: return "directive";
     case engine::Decision::label_only: return "label only";
     case engine::Decision::blank: return "blank";

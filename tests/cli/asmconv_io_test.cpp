@@ -207,6 +207,14 @@ TEST_F(AsmconvIo, EightBitTextComesBackByteForByte) {
   EXPECT_EQ(sh("ASMCONV --to-8080 --encoding ebcdic in").status, 2);
 }
 
+// A file is read twice: calls of its macros go through before their definition too.
+TEST_F(AsmconvIo, MacrosOfTheSourceGoThroughAsTyped) {
+  const std::string source = "\txpush b\nxpush macro r\n\tendm\n\txpush d\n";
+  spit(dir_ / "in", source);
+  EXPECT_EQ(sh("ASMCONV --to-z80 --check in > out").status, 0);
+  EXPECT_EQ(slurp(dir_ / "out"), "\txpush b\nxpush  macro r\n\tendm\n\txpush d\n");
+}
+
 TEST_F(AsmconvIo, ReplacedFilesKeepTheirPermissions) {
   spit(dir_ / "in", kLine);
   spit(dir_ / "kept", "old");

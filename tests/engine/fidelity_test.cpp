@@ -5,6 +5,7 @@
 #include <set>
 
 #include "engine/dialect.hpp"
+#include "engine/macro_names.hpp"
 #include "engine/rules.hpp"
 #include "test_text.hpp"
 
@@ -94,6 +95,36 @@ const Case kTargets8080[] = {
     {u"\x1a\x1a\x1a", u"\x1a\x1a\x1a", 0},
 };
 TEST(Parentheses, I8080ToZ80) { i8080(kTargets8080); }
+
+// Calls of the source's own macros go through as typed; a "#define" whose
+// body is a statement has its body translated.
+TEST(Macros, DefinedInTheSource) {
+  MacroNames names;
+  for (const std::string_view line : {"xpush macro r", "MYPOP: MACRO", "\tmacro Twice a,b", ".macro dot",
+                                      "#define GETCHR rst 10h", "#DEFINE PUT(c) ld a,c", "\tld a,b ; macro x"}) {
+    names.learn_line(line);
+  }
+  EXPECT_EQ(names.size(), 6u);
+  const Options with{.macros = &names};
+  const Case kRows[] = {
+      {u"⇥xpush b", u"⇥xpush b", 0},
+      {u"⇥mypop h ; back", u"⇥mypop h ; back", 0},
+      {u"⇥twice 1,2!xchg", u"⇥twice 1,2! ex de,hl", 0},
+      {u"loop:⇥DOT", u"loop:⇥⇥DOT", 0},
+      {u"⇥x⇥b", u";Cannot convert:⇥x⇥b", 0},
+  };
+  for (const Case& c : kRows) {
+    EXPECT_EQ(translate_8080_to_z80(testing::tabs(c.in), with).text, testing::tabs(c.out)) << testing::show(c.in);
+  }
+  EXPECT_EQ(describe(translate_8080_to_z80(u"\txpush b", with).outcome), "macro call");
+  const Case kDefines[] = {
+      {u"#DEFINE GETCHR rst 10h", u"#DEFINE GETCHR rst 2", 67},
+      {u"⇥#define PUT(c) ld a,c ; put", u"⇥#define PUT(c) mov a,c ; put", 21},
+      {u"#define X 5", u"#define X 5", 0},
+      {u"#define J djnz x", u"; cannot convert:#define J djnz x", 60},
+  };
+  z80(kDefines);
+}
 
 // One statement each rule rewrites. With a letter, a digit or "_" before or
 // after its mnemonic, the word is another word (a macro call such as "xpush
