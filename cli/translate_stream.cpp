@@ -7,8 +7,10 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <unordered_set>
 #include <vector>
 
+#include "engine/reserved_names.hpp"
 #include "engine/utf.hpp"
 
 namespace cli {
@@ -100,6 +102,30 @@ std::size_t find_line_end(std::string_view text, std::size_t from) {
   return text.size();
 }
 
+// Drops each "...: warning: NAME is ..." line of the diagnostics whose NAME
+// (in any case) was warned of before.
+void keep_first_warnings(std::string& diagnostics, std::unordered_set<std::string>& warned) {
+  if (diagnostics.find(": warning: ") == std::string::npos) return;
+  std::string kept;
+  for (std::size_t start = 0; start < diagnostics.size();) {
+    const std::size_t end = std::min(diagnostics.find('\n', start), diagnostics.size() - 1) + 1;
+    const std::string_view line = std::string_view(diagnostics).substr(start, end - start);
+    const std::size_t at = line.find(": warning: ");
+    if (at != std::string_view::npos) {
+      const std::string_view rest = line.substr(at + 11);
+      std::string name(rest.substr(0, rest.find(' ')));
+      for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+      if (!warned.insert(name).second) {
+        start = end;
+        continue;
+      }
+    }
+    kept += line;
+    start = end;
+  }
+  diagnostics.swap(kept);
+}
+
 // The statement as shown in a diagnostic: blanks made single spaces, trimmed,
 // cut after kShownLength bytes.
 void append_shown(std::string& out, std::string_view utf8) {
@@ -164,6 +190,19 @@ class Translator {
     if (!options_.check && !options_.explain) return;
     // Positions count the line's bytes (an 8-bit line is shown as its bytes).
     diagnose(info, std::string(line.substr(info.source_begin, info.source_end - info.source_begin)), number, part);
+    if (options_.check) warn_reserved(engine::utf8_to_utf16(line), number, part);
+  }
+
+  // "NAME:LINE: warning: DAD is a mnemonic in 8080 notation; rename it" for
+  // each name of the line the other notation reserves (the stream keeps the
+  // first warning of each name).
+  void warn_reserved(std::u16string_view line, std::size_t number, Part& part) const {
+    const engine::Notation source =
+        options_.direction == engine::Direction::z80_to_8080 ? engine::Notation::z80 : engine::Notation::i8080;
+    for (const std::u16string_view name : engine::reserved_names(line, source)) {
+      part.diagnostics += options_.name + ":" + std::to_string(number) + ": warning: " +
+                          engine::reserved_name_warning(name, source) + "\n";
+    }
   }
 
   // The same for a line already decoded.
@@ -173,6 +212,7 @@ class Translator {
     if (!options_.check && !options_.explain) return;
     diagnose(info, engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)), number,
              part);
+    if (options_.check) warn_reserved(line, number, part);
   }
 
   void diagnose(const engine::LineInfo& info, const std::string& source, std::size_t number, Part& part) const {
@@ -313,6 +353,7 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
   // The index just after the line end at e (CR LF counts as one).
   const auto after_end = [&](std::size_t e) { return text[e] == '\r' && e + 1 < text.size() && text[e + 1] == '\n' ? e + 2 : e + 1; };
 
+  std::unordered_set<std::string> warned;  // names already warned of
   std::size_t scanned = 0;  // text before this index holds no line end
   while (result.error.empty() && !result.write_failed) {
     // Gather a batch of whole lines: up to kBatch bytes, or one longer line.
@@ -384,10 +425,11 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
         parts[p].lines = translator.run(batch, bounds[p], bounds[p + 1], first[p], last_ended, parts[p]);
       });
     }
-    for (const Part& p : parts) {
+    for (Part& p : parts) {
       result.lines += p.lines;
       result.marked += p.marked;
       emit(p.out);
+      if (options.check) keep_first_warnings(p.diagnostics, warned);
       if (!p.diagnostics.empty() && !diagnostics(p.diagnostics)) result.write_failed = true;
     }
     text.erase(0, cut);

@@ -64,6 +64,15 @@ TEST_F(Asmconv, MixedLineEndsNulAndInvalidUtf8) {
   EXPECT_EQ(r.err, "");
 }
 
+// Names the other notation reserves: warned of once per file, with --check.
+TEST_F(Asmconv, CheckWarnsOfReservedNamesOnce) {
+  const Result r = run("--to-8080 --check -j 2", "DAD equ 5\n\tdefb -DFIX+dad\n\tld a,CMA ; rra\n\tjp m,x\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "<stdin>:1: warning: DAD is a mnemonic in 8080 notation; rename it\n"
+                   "<stdin>:3: warning: CMA is a mnemonic in 8080 notation; rename it\n"
+                   "4 lines, 0 not convertible\n");
+}
+
 TEST_F(Asmconv, LfInputGivesLfOutputAndKeepsTheFinalLineEnd) {
   const Result r = run("--to-z80 -", "x\tequ\t5\n\n\tzork\n");
   EXPECT_EQ(r.out, "x\t\tequ\t5\n\n;Cannot convert:\tzork\n");

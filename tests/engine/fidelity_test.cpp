@@ -6,6 +6,7 @@
 
 #include "engine/dialect.hpp"
 #include "engine/macro_names.hpp"
+#include "engine/reserved_names.hpp"
 #include "engine/rules.hpp"
 #include "test_text.hpp"
 
@@ -124,6 +125,31 @@ TEST(Macros, DefinedInTheSource) {
       {u"#define J djnz x", u"; cannot convert:#define J djnz x", 60},
   };
   z80(kDefines);
+}
+
+// Names the other notation reserves: labels and operand names, not the
+// mnemonic, quotes, comments or the source's own registers and conditions.
+TEST(ReservedNames, OfEachLine) {
+  const struct {
+    Notation source;
+    std::u16string_view line, names;
+  } kRows[] = {
+      {Notation::z80, u"DAD equ 5", u"DAD"},
+      {Notation::z80, u"⇥defb -DFIX+DAD,'CMA' ; STC", u"DAD"},
+      {Notation::z80, u"⇥jp m,x", u""},
+      {Notation::z80, u"RAL:⇥ld hl,lxi+1!call mov", u"RAL lxi mov"},
+      {Notation::z80, u"⇥ld a,m", u""},
+      {Notation::i8080, u"EX:⇥lxi h,JR", u"EX JR"},
+      {Notation::i8080, u"⇥mvi a,HL+ix", u"HL ix"},
+      {Notation::i8080, u"⇥mov a,m", u""},
+  };
+  for (const auto& r : kRows) {
+    const std::u16string line = testing::tabs(r.line);
+    std::u16string names;
+    for (const auto n : reserved_names(line, r.source)) names += (names.empty() ? u"" : u" ") + std::u16string(n);
+    EXPECT_EQ(testing::show(names), testing::show(r.names)) << testing::show(r.line);
+  }
+  EXPECT_EQ(reserved_name_warning(u"HL", Notation::i8080), "HL is a register in Z80 notation; rename it");
 }
 
 // One statement each rule rewrites. With a letter, a digit or "_" before or
