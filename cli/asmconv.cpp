@@ -4,6 +4,7 @@
 // engine's, the reading, batching and writing translate_stream's.
 // Exit status: 0 done; 1 with --check when a line was marked not convertible;
 // 2 on a usage error or an input or output that cannot be read or written.
+// No output replaces an input of the run (fileio::check_target decides).
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,7 +15,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -40,9 +43,13 @@ constexpr const char* kHelp =
     "\n"
     "options:\n"
     "  -o OUT         write to OUT (\"-\": standard output); one input only. A file is\n"
-    "                 replaced only when complete; a device or FIFO is written into\n"
+    "                 replaced only when complete, keeping its owner, group and\n"
+    "                 mode, never when it is the input or one the user may not\n"
+    "                 write; a device or FIFO is written into\n"
     "  -d DIR         write each FILE to DIR under its name with the extension of\n"
-    "                 the other notation: .asm (--to-8080) or .z80 (--to-z80)\n"
+    "                 the other notation: .asm (--to-8080) or .z80 (--to-z80); a\n"
+    "                 FILE whose output would replace an input, or that shares its\n"
+    "                 output with another FILE, is not translated\n"
     "  --check        report each marked line on standard error as\n"
     "                 \"FILE:LINE: cannot convert: STATEMENT\", then \"N lines, M not\n"
     "                 convertible\"; exit with status 1 if a line was marked\n"
@@ -54,7 +61,8 @@ constexpr const char* kHelp =
     "                 (or utf-8); the output is written in it. Without it, a line\n"
     "                 that is not UTF-8 goes through byte for byte all the same\n"
     "  --backslash-separator  a backslash separates statements, as \"!\" and \":\" do\n"
-    "  -j N           translate on N threads (default: one per processor)\n"
+    "  -j N           translate on N threads (default: one per processor; at most\n"
+    "                 4 per processor, a larger N is cut to that)\n"
     "  --version      print the version\n"
     "  --help         show this text\n"
     "  --             end of options: every argument after it is a FILE\n"
@@ -139,10 +147,12 @@ std::string parse(int argc, char** argv, Options& o) {
     } else if (arg == "-o") {
       const char* v = value();
       if (v == nullptr || *v == '\0') return "-o needs a file name";
+      if (!o.output.empty()) return "-o given twice; one output only";
       o.output = v;
     } else if (arg == "-d") {
       const char* v = value();
       if (v == nullptr || *v == '\0') return "-d needs a folder";
+      if (!o.folder.empty()) return "-d given twice; one folder only";
       o.folder = v;
     } else if (arg == "-j" || (arg.starts_with("-j") && arg.size() > 2)) {
       const std::string n = arg.size() > 2 ? std::string(arg.substr(2)) : (i + 1 < argc ? argv[++i] : "");
@@ -198,9 +208,11 @@ void learn_macros(int fd, engine::MacroNames& macros) {
   macros.learn_text(text);
 }
 
-// Translates one input to one output ("" or "-": standard output). Returns
-// the exit status it asks for (0, 1 or 2).
-int translate_file(const Options& o, const std::string& input, const std::string& output) {
+// Translates one input to one output ("" or "-": standard output), never
+// replacing a file of `keep` (the run's inputs). Returns the exit status it
+// asks for (0, 1 or 2).
+int translate_file(const Options& o, const std::string& input, const std::string& output,
+                   std::span<const fileio::FileId> keep) {
   const bool standard_in = input == "-";
   const std::string shown = standard_in ? std::string("<stdin>") : input;
   const int fd = standard_in ? STDIN_FILENO : ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
@@ -214,7 +226,7 @@ int translate_file(const Options& o, const std::string& input, const std::string
   fileio::SafeFile file;
   const bool to_stdout = output.empty() || output == "-";
   if (!to_stdout) {
-    if (const std::string error = file.open(output); !error.empty()) {
+    if (const std::string error = file.open(output, keep); !error.empty()) {
       if (!standard_in) ::close(fd);
       return fail(error);
     }
@@ -230,13 +242,26 @@ int translate_file(const Options& o, const std::string& input, const std::string
   engine::MacroNames macros;
   learn_macros(fd, macros);
   so.macros = &macros;
+  int out_error = 0, diagnostics_error = 0;  // errno of a failed write
   const cli::StreamResult r = cli::translate_stream(
       [fd](char* buffer, std::size_t size) { return static_cast<long>(::read(fd, buffer, size)); },
-      [&](std::string_view bytes) { return to_stdout ? write_fd(STDOUT_FILENO, bytes) : file.write(bytes); },
-      [](std::string_view bytes) { return write_fd(STDERR_FILENO, bytes); }, so);
+      [&](std::string_view bytes) {
+        if (to_stdout ? write_fd(STDOUT_FILENO, bytes) : file.write(bytes)) return true;
+        out_error = errno;
+        return false;
+      },
+      [&](std::string_view bytes) {
+        if (write_fd(STDERR_FILENO, bytes)) return true;
+        diagnostics_error = errno;
+        return false;
+      },
+      so);
   if (!standard_in) ::close(fd);
-  if (!r.error.empty()) return fail("cannot read " + shown + ": " + r.error);  // the file is discarded
-  if (to_stdout && r.write_failed) return fail("cannot write standard output: " + fileio::reason(errno));
+  // On every error below, the output file is discarded: the target stays as it was.
+  if (!r.threads_error.empty()) return fail("cannot start threads: " + r.threads_error);
+  if (!r.error.empty()) return fail("cannot read " + shown + ": " + r.error);
+  if (diagnostics_error != 0) return fail("cannot write standard error: " + fileio::reason(diagnostics_error));
+  if (to_stdout && r.write_failed) return fail("cannot write standard output: " + fileio::reason(out_error));
   if (!to_stdout) {
     if (const std::string error = file.commit(); !error.empty()) return fail(error);
   }
@@ -247,35 +272,98 @@ int translate_file(const Options& o, const std::string& input, const std::string
   return o.check && r.marked > 0 ? 1 : 0;
 }
 
+// Why each input is not translated: its output would replace an input of the
+// run, or another input has the same output (-d). Per input, nothing when it
+// is translated, else the message lines to print (none for an input that an
+// earlier input's message names already).
+std::vector<std::optional<std::string>> refusals(const Options& o, const std::vector<std::string>& outputs,
+                                  const std::vector<fileio::FileId>& ids, const std::vector<std::string>& id_names) {
+  std::vector<std::optional<std::string>> why(o.inputs.size());
+  const auto shown = [](const std::string& input) { return input == "-" ? std::string("<stdin>") : input; };
+  std::map<std::string, std::vector<std::size_t>> by_output;
+  for (std::size_t i = 0; i < o.inputs.size(); ++i) {
+    if (!o.folder.empty()) by_output[std::filesystem::path(outputs[i]).lexically_normal().string()].push_back(i);
+  }
+  for (const auto& [name, group] : by_output) {
+    if (group.size() < 2) continue;
+    for (const std::size_t i : group) why[i] = "";
+    for (std::size_t k = 1; k < group.size(); ++k) {
+      *why[group[0]] += "asmconv: " + o.inputs[group[0]] + " and " + o.inputs[group[k]] +
+                        " would both be written to " + outputs[group[0]] + "; neither translated\n";
+    }
+  }
+  for (std::size_t i = 0; i < o.inputs.size(); ++i) {
+    if (why[i] || outputs[i].empty() || outputs[i] == "-") continue;
+    const fileio::TargetCheck check = fileio::check_target(outputs[i], ids);
+    if (check.verdict != fileio::TargetCheck::kept) continue;
+    why[i] = o.folder.empty() ? "asmconv: " + outputs[i] + " is also the input; nothing written\n"
+                              : "asmconv: " + outputs[i] + " would replace the input " + id_names[check.which] + "; " +
+                                    shown(o.inputs[i]) + " not translated\n";
+  }
+  return why;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  fileio::open_standard_descriptors();
   fileio::guard_signals("asmconv");
   Options options;
   if (const std::string error = parse(argc, argv, options); !error.empty()) return fail(error);
-  if (options.help) {
-    std::fputs(kHelp, stdout);
-    return 0;
+  if (options.help || options.version) {
+    if (options.help) {
+      std::fputs(kHelp, stdout);
+    } else {
+      std::printf("asmconv %s\n", Z80TOOLS_VERSION);
+    }
+    const std::string error = fileio::finish_standard_output();
+    return error.empty() ? 0 : fail(error);
   }
-  if (options.version) {
-    std::printf("asmconv %s\n", Z80TOOLS_VERSION);
-    return 0;
-  }
-  if (options.threads == 0) options.threads = std::max(1u, std::thread::hardware_concurrency());
+  // Threads beyond a few per processor only cost memory and time.
+  const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
+  if (options.threads == 0) options.threads = processors;
+  options.threads = std::min(options.threads, 4 * processors);
   // For measuring: ASMCONV_MEMORY=off translates every line and statement anew.
   if (const char* memory = std::getenv("ASMCONV_MEMORY"); memory != nullptr && std::string_view(memory) == "off") {
     engine::remember_translations(false);
   }
 
-  int status = 0;
+  // The run's inputs, as files (compared by device and inode): no output may replace one.
+  std::vector<fileio::FileId> ids;
+  std::vector<std::string> id_names;
   for (const std::string& input : options.inputs) {
-    std::string output = options.output;
-    if (!options.folder.empty()) {
-      namespace fs = std::filesystem;
-      output = (fs::path(options.folder) / fs::path(input).filename().replace_extension(options.to_8080 ? ".asm" : ".z80"))
-                   .string();
+    const std::optional<fileio::FileId> id = input == "-" ? fileio::file_id(STDIN_FILENO) : fileio::file_id(input);
+    if (id) ids.push_back(*id), id_names.push_back(input == "-" ? "<stdin>" : input);
+  }
+  std::vector<std::string> outputs;
+  for (const std::string& input : options.inputs) {
+    namespace fs = std::filesystem;
+    outputs.push_back(options.folder.empty()
+                          ? options.output
+                          : (fs::path(options.folder) /
+                             fs::path(input).filename().replace_extension(options.to_8080 ? ".asm" : ".z80"))
+                                .string());
+  }
+  // Standard output appended to an input would read back what it writes.
+  if (std::find_if(outputs.begin(), outputs.end(), [](const std::string& out) { return out.empty() || out == "-"; }) !=
+      outputs.end()) {
+    if (const std::optional<fileio::FileId> out = fileio::file_id(STDOUT_FILENO)) {
+      if (const auto found = std::find(ids.begin(), ids.end(), *out); found != ids.end()) {
+        return fail("standard output is also the input " + id_names[static_cast<std::size_t>(found - ids.begin())] +
+                    "; nothing written");
+      }
     }
-    status = std::max(status, translate_file(options, input, output));
+  }
+
+  const std::vector<std::optional<std::string>> why = refusals(options, outputs, ids, id_names);
+  int status = 0;
+  for (std::size_t i = 0; i < options.inputs.size(); ++i) {
+    if (why[i]) {
+      std::fputs(why[i]->c_str(), stderr);
+      status = 2;
+      continue;
+    }
+    status = std::max(status, translate_file(options, options.inputs[i], outputs[i], ids));
   }
   return status;
 }

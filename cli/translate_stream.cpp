@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -24,17 +25,17 @@ constexpr std::size_t kShownLength = 200;     // bytes of a statement shown in a
 // thread, the others on threads that live as long as the pool.
 class Pool {
  public:
+  // Throws std::system_error when a thread cannot be started (the threads
+  // started before it are ended first).
   explicit Pool(unsigned threads) {
-    for (unsigned i = 1; i < threads; ++i) workers_.emplace_back([this, i] { loop(i); });
-  }
-  ~Pool() {
-    {
-      const std::lock_guard lock(mutex_);
-      stop_ = true;
+    try {
+      for (unsigned i = 1; i < threads; ++i) workers_.emplace_back([this, i] { loop(i); });
+    } catch (...) {
+      stop();
+      throw;
     }
-    wake_.notify_all();
-    for (auto& t : workers_) t.join();
   }
+  ~Pool() { stop(); }
   Pool(const Pool&) = delete;
   Pool& operator=(const Pool&) = delete;
 
@@ -73,6 +74,16 @@ class Pool {
       const std::lock_guard lock(mutex_);
       if (--pending_ == 0) done_.notify_one();
     }
+  }
+
+  void stop() {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    for (auto& t : workers_) t.join();
+    workers_.clear();
   }
 
   std::vector<std::thread> workers_;
@@ -258,7 +269,14 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
   thread_local std::vector<std::unique_ptr<Pool>> pools;
   const unsigned threads = std::max(1u, options.threads);
   auto found = std::find_if(pools.begin(), pools.end(), [&](const auto& p) { return p->size() == threads; });
-  if (found == pools.end()) found = pools.insert(pools.end(), std::make_unique<Pool>(threads));
+  if (found == pools.end()) {
+    try {
+      found = pools.insert(pools.end(), std::make_unique<Pool>(threads));
+    } catch (const std::system_error& e) {
+      result.threads_error = e.code().message();
+      return result;
+    }
+  }
   Pool& pool = **found;
   // The buffers get their size once: memory touched for the first time in
   // every batch would cost more than the translation.

@@ -53,6 +53,7 @@ struct StreamResult {
   std::size_t marked = 0;
   engine::Encoding encoding = engine::Encoding::utf8;
   std::string error;   // why reading stopped (the system's reason); empty if it did not
+  std::string threads_error;  // why the threads could not be started; nothing was read then
   bool write_failed = false;  // the output or the diagnostics could not be written
 };
 

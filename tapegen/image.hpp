@@ -19,6 +19,8 @@ namespace tapegen {
 
 // The largest data an image can describe with 16-bit addresses.
 inline constexpr std::size_t kMaxData = 65536;
+// The largest image: a 4-byte header, kMaxData bytes and a 5-byte trailer.
+inline constexpr std::size_t kMaxImage = kMaxData + 9;
 
 // A load address: hexadecimal digits, optionally followed by "h" or "H"
 // ("8000", "8000h") or preceded by "0x", "$" or "#"; at most FFFF. Anything

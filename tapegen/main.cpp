@@ -10,7 +10,8 @@
 // error or a bad address. Messages go to standard error and name the file and
 // the system's reason; a run without -v says nothing when it succeeds. The
 // image is written by fileio::SafeFile (complete or not at all), and never
-// over the input, also when the output name leads back to it.
+// over the input, also when the output name leads back to it, nor over a file
+// fileio::check_target refuses. "-o -" writes standard output.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,24 +42,29 @@ constexpr const char* kHelp =
     "data must be 1 to 65536 bytes and end at FFFF at the latest.\n"
     "\n"
     "options:\n"
-    "  -o OUT         write the image to OUT\n"
+    "  -o OUT         write the image to OUT (\"-\": standard output; -v then prints\n"
+    "                 on standard error). A file is replaced only when complete,\n"
+    "                 keeping its owner, group and mode, never when the user may\n"
+    "                 not write it\n"
     "  -v             after writing, print \"OUT: load 0100-0102, 3 bytes, checksum 0006\"\n"
     "  --info IMAGE   print the same line for an existing image, and whether its\n"
     "                 length and checksum are consistent (exit status 1 if not)\n"
     "  --version      print the version\n"
     "  --help         show this text\n"
     "\n"
-    "exit status: 0 done, 1 file error, data that does not fit or an inconsistent\n"
-    "image, 2 usage error or bad address\n";
+    "exit status: 0 done, 1 file error (also standard output that cannot be\n"
+    "written), data that does not fit or an inconsistent image, 2 usage error or\n"
+    "bad address\n";
 
 int fail(const std::string& message, int status) {
   std::fprintf(stderr, "tapegen: %s\n", message.c_str());
   return status;
 }
 
-// Reads a whole file (at most kMaxData + 1 bytes). Returns an error message,
-// or "" with the data.
-std::string read_file(const std::string& name, std::vector<std::uint8_t>& data, struct stat& st) {
+// Reads a whole file (at most limit + 1 bytes). Returns an error message, or
+// "" with the data.
+std::string read_file(const std::string& name, std::vector<std::uint8_t>& data, struct stat& st,
+                      std::size_t limit = tapegen::kMaxData) {
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return "cannot read " + name + ": " + fileio::reason(errno);
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -75,38 +81,59 @@ std::string read_file(const std::string& name, std::vector<std::uint8_t>& data, 
         if (n < 0) error = errno;
         return n;
       },
-      data);
+      data, limit);
   ::close(fd);
   if (read == tapegen::ReadResult::error) return "cannot read " + name + ": " + fileio::reason(error);
   return {};
 }
 
+// Flushes standard output; status, or 1 when it could not be written.
+int finish(int status) {
+  const std::string error = fileio::finish_standard_output();
+  return error.empty() ? status : fail(error, 1);
+}
+
+bool write_all(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
 int info(const std::string& name) {
   std::vector<std::uint8_t> data;
   struct stat st {};
-  if (const std::string error = read_file(name, data, st); !error.empty()) return fail(error, 1);
+  if (const std::string error = read_file(name, data, st, tapegen::kMaxImage); !error.empty()) return fail(error, 1);
   const auto image = tapegen::read_image(data);
-  if (!image || data.size() > tapegen::kMaxData + 9) {
-    return fail(name + " is no RKU image: it has " + std::to_string(data.size()) +
+  if (!image || data.size() > tapegen::kMaxImage) {
+    // Of a larger file only the first byte beyond an image's size was read.
+    const std::string size = data.size() <= tapegen::kMaxImage ? std::to_string(data.size())
+                             : S_ISREG(st.st_mode)           ? std::to_string(st.st_size)
+                                                             : "more than " + std::to_string(tapegen::kMaxImage);
+    return fail(name + " is no RKU image: it has " + size +
                     " bytes; an image has a 4-byte header, 1 to 65536 bytes of data and a 5-byte trailer",
                 1);
   }
   std::string line = tapegen::describe(name, *image);
   if (image->consistent()) {
     std::printf("%s; consistent\n", line.c_str());
-    return 0;
+    return finish(0);
   }
   char why[160];
   const std::size_t covered = image->end >= image->start ? image->end - image->start + 1u : 0;
   std::snprintf(why, sizeof why, "; inconsistent: the addresses cover %zu bytes, the stored checksum is %04X%s",
                 covered, image->stored_checksum, image->sync ? "" : ", no 00 00 E6 before it");
   std::printf("%s%s\n", line.c_str(), why);
-  return 1;
+  return finish(1);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  fileio::open_standard_descriptors();
   fileio::guard_signals("tapegen");
   std::vector<std::string> args;
   std::string output;
@@ -115,11 +142,11 @@ int main(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help") {
       std::fputs(kHelp, stdout);
-      return 0;
+      return finish(0);
     }
     if (arg == "--version") {
       std::printf("tapegen %s\n", Z80TOOLS_VERSION);
-      return 0;
+      return finish(0);
     }
     if (arg == "--info") {
       if (argc != 3 || i != 1) {
@@ -130,7 +157,9 @@ int main(int argc, char** argv) {
     }
     if (arg == "-v") {
       verbose = true;
-    } else if (arg == "-o" && i + 1 < argc && argv[i + 1][0] != '\0') {
+    } else if (arg == "-o") {
+      if (i + 1 == argc || argv[i + 1][0] == '\0') return fail("-o needs a file name", 2);
+      if (!output.empty()) return fail("-o given twice; one output only", 2);
       output = argv[++i];
     } else if (arg.size() > 1 && arg[0] == '-' && !(arg[1] >= '0' && arg[1] <= '9')) {
       std::fprintf(stderr, "tapegen: unknown option %s\n%s", argv[i], kUsage);
@@ -163,16 +192,26 @@ int main(int argc, char** argv) {
     return fail(input + " has " + size + " bytes; " + range, 1);
   }
 
-  // The output name may lead back to the input (its extension is already "rku",
-  // a link, -o): never replace the input.
-  struct stat out_stat {};
-  if (::stat(output.c_str(), &out_stat) == 0 && out_stat.st_dev == in_stat.st_dev &&
-      out_stat.st_ino == in_stat.st_ino) {
-    return fail(output + " is the input file; choose another output with -o", 1);
+  // The output may lead back to the input (its extension is already "rku", a
+  // link, -o, standard output appended to it): never write over the input.
+  const std::vector<fileio::FileId> keep = {fileio::FileId{in_stat.st_dev, in_stat.st_ino}};
+  const bool to_stdout = output == "-";
+  if (to_stdout ? fileio::file_id(STDOUT_FILENO) == keep[0]
+                : fileio::check_target(output, keep).verdict == fileio::TargetCheck::kept) {
+    return fail(to_stdout ? "standard output is the input file " + input + "; nothing written"
+                          : output + " is the input file; choose another output with -o",
+                1);
   }
   const std::vector<std::uint8_t> image = tapegen::make_image(*start, data);
   const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  if (const std::string error = fileio::write_file(output, bytes); !error.empty()) return fail(error, 1);
-  if (verbose) std::printf("%s\n", tapegen::describe(output, *tapegen::read_image(image)).c_str());
-  return 0;
+  if (to_stdout) {
+    if (!write_all(STDOUT_FILENO, bytes)) return fail("cannot write standard output: " + fileio::reason(errno), 1);
+  } else if (const std::string error = fileio::write_file(output, bytes, keep); !error.empty()) {
+    return fail(error, 1);
+  }
+  if (verbose) {
+    const std::string line = tapegen::describe(to_stdout ? "<stdout>" : output, *tapegen::read_image(image));
+    std::fprintf(to_stdout ? stderr : stdout, "%s\n", line.c_str());
+  }
+  return finish(0);
 }

@@ -4,9 +4,9 @@
 
 namespace tapegen {
 
-ReadResult read_input(const ReadBlock& read, std::vector<std::uint8_t>& data) {
+ReadResult read_input(const ReadBlock& read, std::vector<std::uint8_t>& data, std::size_t limit) {
   data.clear();
-  data.resize(kMaxData + 1);
+  data.resize(limit + 1);
   std::size_t filled = 0;
   while (filled < data.size()) {
     const long n = read(data.data() + filled, data.size() - filled);
@@ -18,7 +18,7 @@ ReadResult read_input(const ReadBlock& read, std::vector<std::uint8_t>& data) {
     filled += static_cast<std::size_t>(n);
   }
   data.resize(filled);
-  return filled > kMaxData ? ReadResult::too_large : ReadResult::ok;
+  return filled > limit ? ReadResult::too_large : ReadResult::ok;
 }
 
 }  // namespace tapegen

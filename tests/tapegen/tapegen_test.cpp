@@ -106,6 +106,25 @@ TEST_F(TapegenRun, OptionsAndInfo) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "bad.rku: load 0100-0102, 3 bytes, checksum 0006; inconsistent: the addresses cover 3 bytes, "
                    "the stored checksum is 0007\n");
+  // A sum over 255 is shown, and checked, whole.
+  spit("s.bin", Bytes("\xFF\xFF\x02", 3));
+  r = run("-v 100 s.bin");
+  EXPECT_EQ(r.out, "s.rku: load 0100-0102, 3 bytes, checksum 0200\n");
+  r = run("--info s.rku");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "s.rku: load 0100-0102, 3 bytes, checksum 0200; consistent\n");
+  Bytes wrong = slurp("s.rku");
+  wrong[wrong.size() - 2] = '\x00';  // the checksum cut to 8 bits: 00 00
+  spit("cut.rku", wrong);
+  EXPECT_EQ(run("--info cut.rku").status, 1);
+  // An end address that does not match the data, and nothing else wrong.
+  Bytes end = slurp("img.rku");
+  end[3] = '\x03';
+  spit("end.rku", end);
+  r = run("--info end.rku");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "end.rku: load 0100-0103, 3 bytes, checksum 0006; inconsistent: the addresses cover 4 bytes, "
+                   "the stored checksum is 0006\n");
   r = run("--info x.bin");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.rfind("tapegen: x.bin is no RKU image: it has 3 bytes", 0), 0u);
