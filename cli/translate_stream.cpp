@@ -1,5 +1,7 @@
 #include "cli/translate_stream.hpp"
 
+#include "engine/verify.hpp"
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
@@ -126,6 +128,7 @@ void append_shown(std::string& out, std::string_view utf8) {
 struct Part {
   std::string out, diagnostics;
   std::size_t lines = 0, marked = 0;
+  std::size_t proofs[4] = {};  // with `verify`: lines by engine::Proof
 };
 
 class Translator {
@@ -159,8 +162,10 @@ class Translator {
   }
 
   void one(std::string_view line, std::size_t number, Part& part) const {
+    const std::size_t base = part.out.size();
     const engine::LineInfo info = engine::translate_utf8_line(options_.direction, line, options_.engine, part.out);
     if (engine::is_not_convertible(info.outcome)) ++part.marked;
+    if (options_.verify) verify(engine::utf8_to_utf16(line), info, base, number, part);
     if (!options_.check && !options_.explain) return;
     // Shown as the line reads, ill-formed bytes as U+FFFD (as the positions count).
     const std::string decoded = engine::utf16_to_utf8(engine::utf8_to_utf16(line));
@@ -169,11 +174,30 @@ class Translator {
 
   // The same for a line already decoded.
   void one(std::u16string_view line, std::size_t number, Part& part) const {
+    const std::size_t base = part.out.size();
     const engine::LineInfo info = engine::translate_line(options_.direction, line, options_.engine, part.out);
     if (engine::is_not_convertible(info.outcome)) ++part.marked;
+    if (options_.verify) verify(line, info, base, number, part);
     if (!options_.check && !options_.explain) return;
     diagnose(info, engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)), number,
              part);
+  }
+
+  // The line's proof (engine/verify.hpp), counted; an unproven line reported
+  // as "NAME:LINE: unproven: SOURCE -> OUTPUT (REASON)".
+  void verify(std::u16string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
+              Part& part) const {
+    const std::string_view out = std::string_view(part.out).substr(base);
+    const engine::LineProof proof =
+        engine::verify_line(options_.direction, line, engine::utf8_to_utf16(out), options_.engine);
+    ++part.proofs[static_cast<int>(proof.proof)];
+    if (proof.proof != engine::Proof::unproven) return;
+    part.diagnostics += options_.name + ":" + std::to_string(number) + ": unproven: ";
+    append_shown(part.diagnostics,
+                 engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)));
+    part.diagnostics += " -> ";
+    append_shown(part.diagnostics, std::string_view(part.out).substr(info.out_begin, info.out_end - info.out_begin));
+    part.diagnostics += " (" + proof.reason + ")\n";
   }
 
   void diagnose(const engine::LineInfo& info, const std::string& source, std::size_t number, Part& part) const {
@@ -332,7 +356,7 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
 
     const Translator translator(options, line_end.empty() ? std::string_view("\n") : std::string_view(line_end));
     const std::size_t number = result.lines + 1;
-    for (Part& p : parts) p.out.clear(), p.diagnostics.clear(), p.marked = 0, p.lines = 0;
+    for (Part& p : parts) p.out.clear(), p.diagnostics.clear(), p.marked = 0, p.lines = 0, std::fill_n(p.proofs, 4, 0);
     if (long_line) {
       // A long line on its own: its bytes are given back before it is translated.
       const std::size_t e = last_ended ? find_line_end(text, 0) : cut;
@@ -356,7 +380,7 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
       }
       const std::string_view batch = std::string_view(text).substr(0, cut);
       std::vector<std::size_t> first(parts.size() + 1, number);
-      if (options.check || options.explain) {
+      if (options.check || options.explain || options.verify) {
         // Line numbers: each share's lines are counted first.
         pool.run([&](unsigned p) { parts[p].lines = translator.count(batch, bounds[p], bounds[p + 1], last_ended); });
         for (std::size_t p = 0; p < parts.size(); ++p) first[p + 1] = first[p] + parts[p].lines;
@@ -368,6 +392,7 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
     for (const Part& p : parts) {
       result.lines += p.lines;
       result.marked += p.marked;
+      for (int k = 0; k < 4; ++k) result.proofs[k] += p.proofs[k];
       emit(p.out);
       if (!p.diagnostics.empty() && !diagnostics(p.diagnostics)) result.write_failed = true;
     }

@@ -15,7 +15,8 @@
 // Diagnostics go out line by line, as they come: with `check`, every marked
 // line as "NAME:LINE: cannot convert: STATEMENT"; with `explain`, every line as
 // "NAME:LINE: DECISION: STATEMENT -> TRANSLATION" (for a line without a
-// statement, "NAME:LINE: DECISION" alone). Statements are shown with their
+// statement, "NAME:LINE: DECISION" alone); with `verify`, every unproven
+// line as "NAME:LINE: unproven: SOURCE -> OUTPUT (REASON)". Statements are shown with their
 // blanks made single spaces.
 #pragma once
 
@@ -35,12 +36,14 @@ struct StreamOptions {
   unsigned threads = 1;
   bool check = false;
   bool explain = false;
+  bool verify = false;  // prove each line (engine/verify.hpp); report the unproven ones
   std::string name;  // of the input, in diagnostics
 };
 
 struct StreamResult {
   std::size_t lines = 0;
   std::size_t marked = 0;
+  std::size_t proofs[4] = {};  // with `verify`: lines by engine::Proof
   engine::Encoding encoding = engine::Encoding::utf8;
   std::string error;   // why reading stopped (the system's reason); empty if it did not
   bool write_failed = false;  // the output or the diagnostics could not be written

@@ -133,6 +133,7 @@ bool match(Notation notation, const Spec& spec, const Operand& op, State& s) {
     case Kind::rp_bd: return add_code(code_in(key, {u"b", u"d"}), spec.shift, s);
     case Kind::rst8: {
       const int n = number(op.text);
+      if (n < 0 && !op.text.empty() && !names_register(notation, op)) return s.slot(op.text, OperandSize::restart), true;
       return n >= 0 && n <= 7 && add_code(n, spec.shift, s);
     }
     case Kind::r: return add_code(code_in(key, {u"b", u"c", u"d", u"e", u"h", u"l", u"", u"a"}), spec.shift, s);
@@ -172,6 +173,7 @@ bool match(Notation notation, const Spec& spec, const Operand& op, State& s) {
     }
     case Kind::rst: {
       const int n = number(op.text);
+      if (n < 0 && !op.text.empty() && !names_register(notation, op)) return s.slot(op.text, OperandSize::restart), true;
       return n >= 0 && n <= 0x38 && n % 8 == 0 && add_code(n, 0, s);
     }
     case Kind::mem_word: return match_memory(op, OperandSize::word, s);
@@ -251,7 +253,9 @@ bool Table::encode(const StatementParts& parts, MachineCode& code, std::string& 
       code.bytes.push_back(opcode);
       if (row->page != cb_page && s.displaced) displacement();
       for (int i = 0; i < s.slot_count; ++i) {
-        code.operands.push_back({normalise_expression(s.slots[i].text, options), s.slots[i].size, at()});
+        std::u16string expression = normalise_expression(s.slots[i].text, options);
+        if (s.slots[i].size == OperandSize::restart && notation_ == Notation::z80) expression = restart_number(expression);
+        code.operands.push_back({std::move(expression), s.slots[i].size, at()});
       }
       return true;
     }

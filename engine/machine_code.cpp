@@ -45,10 +45,30 @@ std::size_t closing_parenthesis(std::u16string_view text, std::size_t open) {
   return kNone;
 }
 
-// Drops redundant outer parentheses and leading "0+" until neither is left.
+// Index past the name, number or quoted text that starts at i, or i.
+std::size_t term_end(std::u16string_view t, std::size_t i) {
+  if (i < t.size() && t[i] == u'\'') {
+    const std::size_t close = t.find(u'\'', i + 1);
+    return close == kNone ? i : close + 1;
+  }
+  while (i < t.size() && is_name_char(t[i])) ++i;
+  return i;
+}
+
+// Drops parentheses around a single term, redundant outer parentheses and a
+// leading "0+" until none is left.
 void simplify(std::u16string& out) {
   for (bool changed = true; changed;) {
     changed = false;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      if (out[i] != u'(' || (i > 0 && is_name_char(out[i - 1]))) continue;
+      const std::size_t end = term_end(out, i + 1);
+      if (end > i + 1 && end < out.size() && out[end] == u')') {
+        out.erase(end, 1);
+        out.erase(i, 1);
+        changed = true;
+      }
+    }
     if (out.size() > 2 && out[0] == u'0' && out[1] == u'+') {
       out.erase(0, 2);
       changed = true;
@@ -114,6 +134,21 @@ std::u16string normalise_expression(std::u16string_view e, const EncodeOptions& 
   }
   simplify(out);
   return out;
+}
+
+std::u16string restart_number(std::u16string_view address) {
+  const std::u16string_view t = address;
+  const auto single = [](std::u16string_view term) {
+    return !term.empty() && (term_end(term, 0) == term.size() ||
+                             (term.front() == u'(' && closing_parenthesis(term, 0) == term.size() - 1));
+  };
+  if (t.size() > 2 && t.ends_with(u"*8") && single(t.substr(0, t.size() - 2))) {
+    std::u16string n(t.substr(0, t.size() - 2));
+    simplify(n);
+    return n;
+  }
+  std::u16string n = single(t) ? std::u16string(t) : u"(" + std::u16string(t) + u")";
+  return n + u"/8";
 }
 
 bool enclosed_in_parentheses(std::u16string_view text) {
@@ -190,7 +225,7 @@ bool encode_data(const StatementParts& parts, MachineCode& code, std::string& wh
 }
 
 std::string to_string(const MachineCode& code) {
-  static constexpr const char* kSizes[] = {"byte", "word", "displacement", "relative", "count"};
+  static constexpr const char* kSizes[] = {"byte", "word", "displacement", "relative", "count", "restart"};
   std::string text = code.data ? "data" : "";
   std::size_t next = 0;
   const auto operands_at = [&](std::size_t at) {

@@ -11,7 +11,8 @@
 //   longer quoted text is kept between single quotes;
 // - names are lower-cased (unless `case_sensitive`); "$" stays "$";
 // - redundant outer parentheses and a leading "0+" go: "(12h)" and "0+(12h)"
-//   are both "18".
+//   are both "18"; so do parentheses around one name, number or quoted text
+//   ("(buf)+1" is "buf+1"), unless a name stands right before them.
 // Nothing else is folded: "1+1" and "2" differ.
 //
 // Data statements (db, dw, ds and their Z80 spellings) encode as data items:
@@ -31,7 +32,10 @@ struct EncodeOptions {
   bool operator==(const EncodeOptions&) const = default;
 };
 
-enum class OperandSize : std::uint8_t { byte, word, displacement, relative, count };
+// `restart`: the number (0 .. 7) of a restart whose operand is no number,
+// written into the opcode's bits 3-5. In Z80 notation the operand is the
+// address: "rst vec*8" is restart "vec", "rst vec" is restart "vec/8".
+enum class OperandSize : std::uint8_t { byte, word, displacement, relative, count, restart };
 
 struct OperandSlot {
   std::u16string expression;  // normalised
@@ -56,6 +60,9 @@ struct MachineCode {
 std::string to_string(const MachineCode& code);
 
 std::u16string normalise_expression(std::u16string_view expression, const EncodeOptions& options = {});
+
+// The restart number of a Z80 restart address, normalised (see OperandSize).
+std::u16string restart_number(std::u16string_view address);
 
 // True when text is "(...)" with the first parenthesis closed by the last.
 bool enclosed_in_parentheses(std::u16string_view text);
