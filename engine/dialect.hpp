@@ -82,6 +82,10 @@ std::optional<std::uint32_t> parse_number(std::u16string_view text);
 // True if the expression holds a name, not only numbers and operators.
 bool holds_name(std::u16string_view expression);
 
+// Operators written as words in expressions: and or xor not mod shl shr high
+// low eq ne lt le gt ge.
+bool is_operator_word(std::u16string_view word);
+
 // Register names, lower case, as the notation writes them.
 bool is_register(Notation notation, std::u16string_view word);
 // Condition names of jumps, calls and returns: nz z nc c po pe p m.

@@ -90,7 +90,7 @@ bool names_register(Notation notation, const Operand& op) {
 }
 
 bool match_expression(Notation notation, const Operand& op, OperandSize size, State& s) {
-  if (op.text.empty() || names_register(notation, op)) return false;
+  if (op.text.empty() || !is_expression(op.text, notation == Notation::z80)) return false;
   if (notation == Notation::z80 && enclosed_in_parentheses(op.text)) return false;  // memory, not a value
   s.slot(op.text, size);
   return true;
@@ -99,7 +99,7 @@ bool match_expression(Notation notation, const Operand& op, OperandSize size, St
 bool match_memory(const Operand& op, OperandSize size, State& s) {
   if (!enclosed_in_parentheses(op.text) || names_register(Notation::z80, op)) return false;
   const std::u16string_view inner = trim(op.text.substr(1, op.text.size() - 2));
-  if (inner.empty()) return false;
+  if (inner.empty() || !is_expression(inner, true)) return false;
   s.slot(inner, size);
   return true;
 }
@@ -133,7 +133,7 @@ bool match(Notation notation, const Spec& spec, const Operand& op, State& s) {
     case Kind::rp_bd: return add_code(code_in(key, {u"b", u"d"}), spec.shift, s);
     case Kind::rst8: {
       const int n = number(op.text);
-      if (n < 0 && !op.text.empty() && !names_register(notation, op)) return s.slot(op.text, OperandSize::restart), true;
+      if (n < 0 && !op.text.empty() && is_expression(op.text, false)) return s.slot(op.text, OperandSize::restart), true;
       return n >= 0 && n <= 7 && add_code(n, spec.shift, s);
     }
     case Kind::r: return add_code(code_in(key, {u"b", u"c", u"d", u"e", u"h", u"l", u"", u"a"}), spec.shift, s);
@@ -173,7 +173,7 @@ bool match(Notation notation, const Spec& spec, const Operand& op, State& s) {
     }
     case Kind::rst: {
       const int n = number(op.text);
-      if (n < 0 && !op.text.empty() && !names_register(notation, op)) return s.slot(op.text, OperandSize::restart), true;
+      if (n < 0 && !op.text.empty() && is_expression(op.text, true)) return s.slot(op.text, OperandSize::restart), true;
       return n >= 0 && n <= 0x38 && n % 8 == 0 && add_code(n, 0, s);
     }
     case Kind::mem_word: return match_memory(op, OperandSize::word, s);

@@ -26,8 +26,9 @@ constexpr Spec AF{Kind::literal, 0, u"af"}, AF_{Kind::literal, 0, u"af'"};
 constexpr Spec V0{Kind::value, 0, {}, 0}, V1{Kind::value, 0, {}, 1}, V2{Kind::value, 0, {}, 2};
 constexpr Spec _{};
 
-// One row per instruction form, by group. An arithmetic instruction also reads
-// with "a," written out ("sub a,b").
+// One row per instruction form, by group. The 8-bit arithmetic and logic
+// instructions also read with and without "a," ("sub a,b", "add b"), as most
+// assemblers take them.
 constexpr Row kRows[] = {
     // 8-bit loads
     {u"ld", R3, R0, main_page, 0x40},
@@ -71,9 +72,15 @@ constexpr Row kRows[] = {
     {u"add", A, R0, main_page, 0x80},
     {u"add", A, N, main_page, 0xC6},
     {u"add", A, M, main_page, 0x86},
+    {u"add", R0, _, main_page, 0x80},
+    {u"add", N, _, main_page, 0xC6},
+    {u"add", M, _, main_page, 0x86},
     {u"adc", A, R0, main_page, 0x88},
     {u"adc", A, N, main_page, 0xCE},
     {u"adc", A, M, main_page, 0x8E},
+    {u"adc", R0, _, main_page, 0x88},
+    {u"adc", N, _, main_page, 0xCE},
+    {u"adc", M, _, main_page, 0x8E},
     {u"sub", R0, _, main_page, 0x90},
     {u"sub", N, _, main_page, 0xD6},
     {u"sub", M, _, main_page, 0x96},
@@ -83,6 +90,9 @@ constexpr Row kRows[] = {
     {u"sbc", A, R0, main_page, 0x98},
     {u"sbc", A, N, main_page, 0xDE},
     {u"sbc", A, M, main_page, 0x9E},
+    {u"sbc", R0, _, main_page, 0x98},
+    {u"sbc", N, _, main_page, 0xDE},
+    {u"sbc", M, _, main_page, 0x9E},
     {u"and", R0, _, main_page, 0xA0},
     {u"and", N, _, main_page, 0xE6},
     {u"and", M, _, main_page, 0xA6},

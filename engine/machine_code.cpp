@@ -119,6 +119,7 @@ std::u16string normalise_expression(std::u16string_view e, const EncodeOptions& 
     if (prefix || is_name_char(c)) {
       while (end < e.size() && is_name_char(e[end])) ++end;
       const std::u16string_view word = e.substr(i, end - i);
+      if (!out.empty() && is_name_char(out.back())) out += u' ';  // "x and 0FFh": the words stay apart
       if (const auto value = parse_number(word)) {
         append_decimal(out, *value);
       } else if (options.case_sensitive && !is_digit(c)) {
@@ -149,6 +150,39 @@ std::u16string restart_number(std::u16string_view address) {
   }
   std::u16string n = single(t) ? std::u16string(t) : u"(" + std::u16string(t) + u")";
   return n + u"/8";
+}
+
+bool is_expression(std::u16string_view text, bool z80_registers) {
+  const Notation notation = z80_registers ? Notation::z80 : Notation::i8080;
+  bool after_term = false;  // a name, number or quoted text was the last thing seen
+  for (std::size_t i = 0; i < text.size();) {
+    const char16_t c = text[i];
+    if ((c == u'\'' || c == u'"') && opens_quote(text, i)) {
+      const std::size_t end = quote_end(text, i);
+      if (end == kNone || after_term) return false;
+      i = end;
+      after_term = true;
+    } else if (is_name_char(c)) {
+      std::size_t end = i;
+      while (end < text.size() && is_name_char(text[end])) ++end;
+      const std::u16string_view word = text.substr(i, end - i);
+      i = end;
+      if (after_term && is_operator_word(word)) {
+        after_term = false;
+        continue;
+      }
+      if (after_term || is_register(notation, word)) return false;  // "0r r" is two terms
+      after_term = !is_operator_word(word);  // "not x", "high x"
+    } else if (is_blank(c)) {
+      ++i;
+    } else if (std::u16string_view(u"()+-*/%&|^~!<>=#").find(c) != std::u16string_view::npos) {
+      ++i;
+      after_term = c == u')';
+    } else {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool enclosed_in_parentheses(std::u16string_view text) {

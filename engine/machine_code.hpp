@@ -4,7 +4,7 @@
 // assemble to the same bytes whatever the symbols' values are.
 //
 // The normalised form of an expression (normalise_expression):
-// - blanks outside quotes go;
+// - blanks outside quotes go, but for one between two words ("x and 0FFh");
 // - every number that parse_number (dialect.hpp) reads becomes decimal: 0FFh,
 //   $FF, 0xFF, #FF, 255, 377q and %11111111 are all "255";
 // - a quoted literal of one character is its code: ';' = ";" = 3Bh = "59";
@@ -63,6 +63,12 @@ std::u16string normalise_expression(std::u16string_view expression, const Encode
 
 // The restart number of a Z80 restart address, normalised (see OperandSize).
 std::u16string restart_number(std::u16string_view address);
+
+// True when text can be an operand expression: names, numbers, quoted text,
+// blanks, parentheses, the operator characters "+-*/%&|^~!<>=#" and operator
+// words (dialect.hpp), no two terms in a row ("0r r") and no name that is a
+// register of the notation ("5+(hl)" and "a+1" are none; "hl2" is one).
+bool is_expression(std::u16string_view text, bool z80_registers);
 
 // True when text is "(...)" with the first parenthesis closed by the last.
 bool enclosed_in_parentheses(std::u16string_view text);

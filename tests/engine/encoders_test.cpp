@@ -32,6 +32,7 @@ const Normalised kExpressions[] = {
     {u"'ab'", u"'ab'"},                    // longer quoted text stays
     {u"\"ab\"", u"'ab'"},
     {u"1+1", u"1+1"},                      // nothing is folded
+    {u"VALDG AND 0FFH", u"valdg and 255"}, // words keep one blank between them
 };
 TEST(Encoders, NumbersInEverySpellingAreOne) {
   for (const auto& c : kNumbers) EXPECT_EQ(utf16_to_utf8(normalise_expression(c.in)), utf16_to_utf8(c.out)) << utf16_to_utf8(c.in);
@@ -96,7 +97,8 @@ const Encoded kNearMisses[] = {
     {false, u"lxi psw,5"},   {false, u"ldax h"},        {false, u"stax sp"},      {false, u"rst 8"},
     {false, u"mvi a"},       {false, u"mvi a,b"},       {false, u"ret z"},        {false, u"jmp"},
     {false, u"inx a"},       {false, u"dad psw"},       {false, u"jx 5"},         {false, u"mov a,(hl)"},
-    {false, u"ds 1,2,3"},
+    {false, u"ds 1,2,3"},     {true, u"ld a,5+(hl)"},    {true, u"ld a,i+1"},      {false, u"mvi a,0r r"},
+    {false, u"mvi a,5\x01"},
 };
 TEST(Encoders, RefuseNearMisses) {
   for (const auto& c : kNearMisses) {
