@@ -19,12 +19,19 @@ struct Operand {
 void make_operand(std::u16string_view text, Operand& op) {
   op.text = text;
   op.size = 0;
+  bool blank = false;
   for (char16_t c : text) {
-    if (is_blank(c)) continue;
-    if (op.size == std::size(op.buffer)) {
+    if (is_blank(c)) {
+      blank = true;
+      continue;
+    }
+    // A blank inside a word ("n z") makes two words: no register, no literal.
+    const bool split_word = blank && op.size > 0 && is_name_char(op.buffer[op.size - 1]) && is_name_char(c);
+    if (op.size == std::size(op.buffer) || split_word) {
       op.size = 0;
       return;
     }
+    blank = false;
     op.buffer[op.size++] = lower_char(c);
   }
 }
