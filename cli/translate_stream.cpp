@@ -19,6 +19,8 @@ namespace {
 constexpr std::size_t kBlock = 1 << 20;       // bytes per read
 constexpr std::size_t kBatch = 4 << 20;       // bytes of lines translated together
 constexpr std::size_t kShownLength = 200;     // bytes of a statement shown in a diagnostic
+constexpr std::size_t kRememberedProofs = 1 << 14;  // slots for proofs of lines, per thread (--verify)
+constexpr std::size_t kRememberedLine = 94;    // bytes of a line whose proof is kept: below this
 
 // Runs a job on every thread of the pool at once: part 0 on the caller's
 // thread, the others on threads that live as long as the pool.
@@ -165,7 +167,7 @@ class Translator {
     const std::size_t base = part.out.size();
     const engine::LineInfo info = engine::translate_utf8_line(options_.direction, line, options_.engine, part.out);
     if (engine::is_not_convertible(info.outcome)) ++part.marked;
-    if (options_.verify) verify(engine::utf8_to_utf16(line), info, base, number, part);
+    if (options_.verify) verify_utf8(line, info, base, number, part);
     if (!options_.check && !options_.explain) return;
     // Shown as the line reads, ill-formed bytes as U+FFFD (as the positions count).
     const std::string decoded = engine::utf16_to_utf8(engine::utf8_to_utf16(line));
@@ -183,21 +185,67 @@ class Translator {
              part);
   }
 
+  // The same for a line given as UTF-8. The output is a function of the line,
+  // so lines that come again (most lines of a program do) are proved once:
+  // the proofs of recent short lines are remembered in a table of slots, one
+  // line per slot, chosen by the line's hash.
+  void verify_utf8(std::string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
+                   Part& part) const {
+    struct Slot {
+      std::uint8_t size = 0xFF;  // no line
+      engine::Proof proof;
+      char bytes[kRememberedLine];
+    };
+    struct Memory {
+      std::vector<Slot> slots = std::vector<Slot>(kRememberedProofs);
+      engine::Direction direction;
+      engine::Options options;
+    };
+    thread_local Memory memory;
+    if (memory.direction != options_.direction || !(memory.options == options_.engine)) {
+      for (Slot& slot : memory.slots) slot.size = 0xFF;
+      memory.direction = options_.direction;
+      memory.options = options_.engine;
+    }
+    Slot* slot = nullptr;
+    if (line.size() < kRememberedLine) {
+      std::uint64_t hash = 0xcbf29ce484222325ull;
+      for (const char c : line) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+      slot = &memory.slots[(hash ^ (hash >> 29)) & (kRememberedProofs - 1)];
+      if (slot->size == line.size() && std::memcmp(slot->bytes, line.data(), line.size()) == 0) {
+        ++part.proofs[static_cast<int>(slot->proof)];
+        return;
+      }
+    }
+    thread_local std::u16string text;
+    text.clear();
+    engine::append_utf16(text, line);
+    const engine::Proof proof = verify(text, info, base, number, part);
+    if (slot != nullptr && proof != engine::Proof::unproven) {
+      slot->size = static_cast<std::uint8_t>(line.size());
+      slot->proof = proof;
+      std::memcpy(slot->bytes, line.data(), line.size());
+    }
+  }
+
   // The line's proof (engine/verify.hpp), counted; an unproven line reported
   // as "NAME:LINE: unproven: SOURCE -> OUTPUT (REASON)".
-  void verify(std::u16string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
-              Part& part) const {
+  engine::Proof verify(std::u16string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
+                       Part& part) const {
     const std::string_view out = std::string_view(part.out).substr(base);
-    const engine::LineProof proof =
-        engine::verify_line(options_.direction, line, engine::utf8_to_utf16(out), options_.engine);
+    thread_local std::u16string translation;
+    translation.clear();
+    engine::append_utf16(translation, out);
+    const engine::LineProof proof = engine::verify_line(options_.direction, line, translation, options_.engine);
     ++part.proofs[static_cast<int>(proof.proof)];
-    if (proof.proof != engine::Proof::unproven) return;
+    if (proof.proof != engine::Proof::unproven) return proof.proof;
     part.diagnostics += options_.name + ":" + std::to_string(number) + ": unproven: ";
     append_shown(part.diagnostics,
                  engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)));
     part.diagnostics += " -> ";
     append_shown(part.diagnostics, std::string_view(part.out).substr(info.out_begin, info.out_end - info.out_begin));
     part.diagnostics += " (" + proof.reason + ")\n";
+    return proof.proof;
   }
 
   void diagnose(const engine::LineInfo& info, const std::string& source, std::size_t number, Part& part) const {
