@@ -36,7 +36,7 @@ void make_operand(std::u16string_view text, Operand& op) {
   }
 }
 
-int code_in(std::u16string_view key, std::initializer_list<std::u16string_view> names) {
+int code_in(std::u16string_view key, std::span<const std::u16string_view> names) {
   int i = 0;
   for (std::u16string_view name : names) {
     if (!name.empty() && key == name) return i;
@@ -117,8 +117,9 @@ bool add_code(int code, std::uint8_t shift, State& s) {
   return true;
 }
 
-// hl, or ix/iy standing for it: the code of `hl_code`, or -1.
-int pair_code(std::u16string_view key, std::initializer_list<std::u16string_view> names, State& s) {
+// The code of a register pair among `names`, whose third is hl; ix and iy
+// stand for hl (and set the prefix). -1 for anything else.
+int pair_code(std::u16string_view key, std::span<const std::u16string_view> names, State& s) {
   if (const char16_t x = index_of(key)) {
     s.use_index(x);
     return 2;
@@ -134,16 +135,16 @@ bool match(Notation notation, const Spec& spec, const Operand& op, State& s) {
     case Kind::none: return false;
     case Kind::literal: return key == spec.text;
     case Kind::value: return number(op.text) == spec.value;
-    case Kind::r8: return add_code(code_in(key, {u"b", u"c", u"d", u"e", u"h", u"l", u"m", u"a"}), spec.shift, s);
-    case Kind::rp: return add_code(code_in(key, {u"b", u"d", u"h", u"sp"}), spec.shift, s);
-    case Kind::rp_stack: return add_code(code_in(key, {u"b", u"d", u"h", u"psw"}), spec.shift, s);
-    case Kind::rp_bd: return add_code(code_in(key, {u"b", u"d"}), spec.shift, s);
+    case Kind::r8: return add_code(code_in(key, k8080ByteRegisters), spec.shift, s);
+    case Kind::rp: return add_code(code_in(key, k8080Pairs), spec.shift, s);
+    case Kind::rp_stack: return add_code(code_in(key, k8080StackPairs), spec.shift, s);
+    case Kind::rp_bd: return add_code(code_in(key, std::span(k8080Pairs).first(2)), spec.shift, s);
     case Kind::rst8: {
       const int n = number(op.text);
       if (n < 0 && !op.text.empty() && is_expression(op.text, false)) return s.slot(op.text, OperandSize::restart), true;
       return n >= 0 && n <= 7 && add_code(n, spec.shift, s);
     }
-    case Kind::r: return add_code(code_in(key, {u"b", u"c", u"d", u"e", u"h", u"l", u"", u"a"}), spec.shift, s);
+    case Kind::r: return add_code(code_in(key, kZ80ByteRegisters), spec.shift, s);
     case Kind::m: {
       if (key == u"(hl)") {
         s.plain_hl = true;
@@ -161,9 +162,9 @@ bool match(Notation notation, const Spec& spec, const Operand& op, State& s) {
       s.displacement = inner;
       return true;
     }
-    case Kind::rr: return add_code(pair_code(key, {u"bc", u"de", u"hl", u"sp"}, s), spec.shift, s);
-    case Kind::qq: return add_code(pair_code(key, {u"bc", u"de", u"hl", u"af"}, s), spec.shift, s);
-    case Kind::hl: return pair_code(key, {u"", u"", u"hl"}, s) == 2;
+    case Kind::rr: return add_code(pair_code(key, kZ80Pairs, s), spec.shift, s);
+    case Kind::qq: return add_code(pair_code(key, kZ80StackPairs, s), spec.shift, s);
+    case Kind::hl: return pair_code(key, kZ80Pairs, s) == 2;
     case Kind::jhl: {
       if (key == u"(hl)") return s.plain_hl = true;
       if (key == u"(ix)" || key == u"(iy)") {
@@ -172,8 +173,8 @@ bool match(Notation notation, const Spec& spec, const Operand& op, State& s) {
       }
       return false;
     }
-    case Kind::cc: return add_code(code_in(key, {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"}), spec.shift, s);
-    case Kind::cc4: return add_code(code_in(key, {u"nz", u"z", u"nc", u"c"}), spec.shift, s);
+    case Kind::cc: return add_code(code_in(key, kConditionCodes), spec.shift, s);
+    case Kind::cc4: return add_code(code_in(key, std::span(kConditionCodes).first(4)), spec.shift, s);
     case Kind::bit: {
       const int n = number(op.text);
       return n >= 0 && n <= 7 && add_code(n, spec.shift, s);
@@ -214,7 +215,7 @@ const Table::Rows* Table::find(std::u16string_view mnemonic, int& condition) con
   char16_t rest[2] = {};
   if (mnemonic.size() > 3) return nullptr;
   for (std::size_t i = 1; i < mnemonic.size(); ++i) rest[i - 1] = lower_char(mnemonic[i]);
-  condition = code_in(std::u16string_view(rest, mnemonic.size() - 1), {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"});
+  condition = code_in(std::u16string_view(rest, mnemonic.size() - 1), kConditionCodes);
   return condition >= 0 ? rows : nullptr;
 }
 
