@@ -3,7 +3,8 @@
 // Argument parsing and file handling only; every translation decision is the
 // engine's, the reading, batching and writing translate_stream's.
 // Exit status: 0 done; 1 with --check when a line was marked not convertible;
-// 2 on a usage error or an input or output that cannot be read or written.
+// 2 on a usage error or an input or output that cannot be read or written;
+// 3 with --verify when a line is unproven (cli/verify_files.hpp).
 // No output replaces an input of the run (fileio::check_target decides).
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "cli/translate_stream.hpp"
+#include "cli/verify_files.hpp"
 #include "fileio/safe_file.hpp"
 
 namespace {
@@ -55,6 +57,13 @@ constexpr const char* kHelp =
     "                 convertible\"; exit with status 1 if a line was marked\n"
     "  --explain      print on standard error how each line was decided:\n"
     "                 \"FILE:LINE: rule 21 rewrite: ld a,b -> mov a,b\"\n"
+    "  --verify      prove each line: source and translation must assemble alike;\n"
+    "                 report each unproven line on standard error as \"FILE:LINE:\n"
+    "                 unproven: SOURCE -> OUTPUT (reason)\", then \"N lines: P proven,\n"
+    "                 Q passed, M marked, U unproven\"; exit with status 3 if a line\n"
+    "                 is unproven\n"
+    "  --against T    (with --verify and one FILE) do not translate: prove the\n"
+    "                 existing translation T, line by line, against FILE\n"
     "  --jr-as-jump   (--to-8080) translate jr as jmp and jr cc as jcc: each grows\n"
     "                 by a byte; a target relative to $ stays marked\n"
     "  --encoding NAME  the input's 8-bit code page: cp1251, koi8-r, cp866 or latin1\n"
@@ -67,15 +76,17 @@ constexpr const char* kHelp =
     "  --help         show this text\n"
     "  --             end of options: every argument after it is a FILE\n"
     "\n"
-    "exit status: 0 done, 1 marked lines found (--check), 2 error\n";
+    "exit status: 0 done, 1 marked lines found (--check), 2 error,\n"
+    "3 unproven lines found (--verify)\n";
 
-const char* const kOptions[] = {"--to-8080", "--to-z80", "--check",   "--explain", "--jr-as-jump",
-                                "--version", "--help",   "-o",        "-d",        "-j",
-                                "--encoding", "--backslash-separator"};
+const char* const kOptions[] = {"--to-8080", "--to-z80", "--check",    "--explain",  "--jr-as-jump",
+                                "--version", "--help",   "-o",         "-d",         "-j",
+                                "--encoding", "--verify", "--against", "--backslash-separator"};
 
 struct Options {
   bool to_8080 = false, to_z80 = false, help = false, version = false;
-  bool check = false, explain = false;
+  bool check = false, explain = false, verify = false;
+  std::string against;  // --against: the translation to prove
   engine::Options engine;
   std::optional<engine::Encoding> encoding;
   unsigned threads = 0;
@@ -136,6 +147,12 @@ std::string parse(int argc, char** argv, Options& o) {
       o.check = true;
     } else if (arg == "--explain") {
       o.explain = true;
+    } else if (arg == "--verify") {
+      o.verify = true;
+    } else if (arg == "--against") {
+      const char* v = value();
+      if (v == nullptr || *v == '\0') return "--against needs a file name";
+      o.against = v;
     } else if (arg == "--jr-as-jump") {
       o.engine.jr_as_jump = true;
     } else if (arg == "--backslash-separator") {
@@ -173,6 +190,10 @@ std::string parse(int argc, char** argv, Options& o) {
     return "-d needs file names, not standard input";
   }
   if (o.engine.jr_as_jump && o.to_z80) return "--jr-as-jump is for --to-8080";
+  if (!o.against.empty() && (!o.verify || o.inputs.size() != 1 || o.inputs[0] == "-" || !o.output.empty() ||
+                             !o.folder.empty())) {
+    return "--against needs --verify and one source file, and writes no output";
+  }
   return {};
 }
 
@@ -238,6 +259,7 @@ int translate_file(const Options& o, const std::string& input, const std::string
   so.threads = o.threads;
   so.check = o.check;
   so.explain = o.explain;
+  so.verify = o.verify;
   so.name = shown;
   engine::MacroNames macros;
   learn_macros(fd, macros);
@@ -268,6 +290,11 @@ int translate_file(const Options& o, const std::string& input, const std::string
   if (o.check) {
     const std::string prefix = o.inputs.size() > 1 ? shown + ": " : std::string();
     std::fprintf(stderr, "%s%zu lines, %zu not convertible\n", prefix.c_str(), r.lines, r.marked);
+  }
+  if (o.verify) {
+    const std::string prefix = o.inputs.size() > 1 ? shown + ": " : std::string();
+    std::fprintf(stderr, "%s%s\n", prefix.c_str(), cli::proof_summary(r.lines, r.proofs).c_str());
+    if (r.proofs[static_cast<int>(engine::Proof::unproven)] > 0) return 3;
   }
   return o.check && r.marked > 0 ? 1 : 0;
 }
@@ -303,6 +330,19 @@ std::vector<std::optional<std::string>> refusals(const Options& o, const std::ve
   return why;
 }
 
+// --verify FILE --against TRANSLATION.
+int verify_against(const Options& o) {
+  std::string diagnostics;
+  cli::ProofCounts counts;
+  const std::string error =
+      cli::verify_files(o.to_8080 ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80, o.inputs[0],
+                        o.against, o.engine, diagnostics, counts);
+  if (!error.empty()) return fail(error);
+  std::fputs(diagnostics.c_str(), stderr);
+  std::fprintf(stderr, "%s\n", cli::proof_summary(counts.lines, counts.proofs).c_str());
+  return counts.proofs[static_cast<int>(engine::Proof::unproven)] > 0 ? 3 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -328,6 +368,7 @@ int main(int argc, char** argv) {
     engine::remember_translations(false);
   }
 
+  if (!options.against.empty()) return verify_against(options);
   // The run's inputs, as files (compared by device and inode): no output may replace one.
   std::vector<fileio::FileId> ids;
   std::vector<std::string> id_names;

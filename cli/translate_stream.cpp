@@ -1,5 +1,7 @@
 #include "cli/translate_stream.hpp"
 
+#include "engine/verify.hpp"
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
@@ -20,6 +22,8 @@ namespace {
 constexpr std::size_t kBlock = 1 << 20;       // bytes per read
 constexpr std::size_t kBatch = 4 << 20;       // bytes of lines translated together
 constexpr std::size_t kShownLength = 200;     // bytes of a statement shown in a diagnostic
+constexpr std::size_t kRememberedProofs = 1 << 14;  // slots for proofs of lines, per thread (--verify)
+constexpr std::size_t kRememberedLine = 94;    // bytes of a line whose proof is kept: below this
 
 // Runs a job on every thread of the pool at once: part 0 on the caller's
 // thread, the others on threads that live as long as the pool.
@@ -163,6 +167,7 @@ void append_shown(std::string& out, std::string_view utf8) {
 struct Part {
   std::string out, diagnostics;
   std::size_t lines = 0, marked = 0;
+  std::size_t proofs[4] = {};  // with `verify`: lines by engine::Proof
 };
 
 class Translator {
@@ -196,8 +201,10 @@ class Translator {
   }
 
   void one(std::string_view line, std::size_t number, Part& part) const {
+    const std::size_t base = part.out.size();
     const engine::LineInfo info = engine::translate_utf8_line(options_.direction, line, options_.engine, part.out);
     if (engine::is_not_convertible(info.outcome)) ++part.marked;
+    if (options_.verify) verify_utf8(line, info, base, number, part);
     if (!options_.check && !options_.explain) return;
     // Positions count the line's bytes (an 8-bit line is shown as its bytes).
     diagnose(info, std::string(line.substr(info.source_begin, info.source_end - info.source_begin)), number, part);
@@ -218,12 +225,77 @@ class Translator {
 
   // The same for a line already decoded.
   void one(std::u16string_view line, std::size_t number, Part& part) const {
+    const std::size_t base = part.out.size();
     const engine::LineInfo info = engine::translate_line(options_.direction, line, options_.engine, part.out);
     if (engine::is_not_convertible(info.outcome)) ++part.marked;
+    if (options_.verify) verify(line, info, base, number, part);
     if (!options_.check && !options_.explain) return;
     diagnose(info, engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)), number,
              part);
     if (options_.check) warn_reserved(line, number, part);
+  }
+
+  // The same for a line given as UTF-8. The output is a function of the line,
+  // so lines that come again (most lines of a program do) are proved once:
+  // the proofs of recent short lines are remembered in a table of slots, one
+  // line per slot, chosen by the line's hash.
+  void verify_utf8(std::string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
+                   Part& part) const {
+    struct Slot {
+      std::uint8_t size = 0xFF;  // no line
+      engine::Proof proof;
+      char bytes[kRememberedLine];
+    };
+    struct Memory {
+      std::vector<Slot> slots = std::vector<Slot>(kRememberedProofs);
+      engine::Direction direction;
+      engine::Options options;
+    };
+    thread_local Memory memory;
+    if (memory.direction != options_.direction || !(memory.options == options_.engine)) {
+      for (Slot& slot : memory.slots) slot.size = 0xFF;
+      memory.direction = options_.direction;
+      memory.options = options_.engine;
+    }
+    Slot* slot = nullptr;
+    if (line.size() < kRememberedLine) {
+      std::uint64_t hash = 0xcbf29ce484222325ull;
+      for (const char c : line) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+      slot = &memory.slots[(hash ^ (hash >> 29)) & (kRememberedProofs - 1)];
+      if (slot->size == line.size() && std::memcmp(slot->bytes, line.data(), line.size()) == 0) {
+        ++part.proofs[static_cast<int>(slot->proof)];
+        return;
+      }
+    }
+    thread_local std::u16string text;
+    text.clear();
+    engine::append_utf16(text, line);
+    const engine::Proof proof = verify(text, info, base, number, part);
+    if (slot != nullptr && proof != engine::Proof::unproven) {
+      slot->size = static_cast<std::uint8_t>(line.size());
+      slot->proof = proof;
+      std::memcpy(slot->bytes, line.data(), line.size());
+    }
+  }
+
+  // The line's proof (engine/verify.hpp), counted; an unproven line reported
+  // as "NAME:LINE: unproven: SOURCE -> OUTPUT (REASON)".
+  engine::Proof verify(std::u16string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
+                       Part& part) const {
+    const std::string_view out = std::string_view(part.out).substr(base);
+    thread_local std::u16string translation;
+    translation.clear();
+    engine::append_utf16(translation, out);
+    const engine::LineProof proof = engine::verify_line(options_.direction, line, translation, options_.engine);
+    ++part.proofs[static_cast<int>(proof.proof)];
+    if (proof.proof != engine::Proof::unproven) return proof.proof;
+    part.diagnostics += options_.name + ":" + std::to_string(number) + ": unproven: ";
+    append_shown(part.diagnostics,
+                 engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)));
+    part.diagnostics += " -> ";
+    append_shown(part.diagnostics, std::string_view(part.out).substr(info.out_begin, info.out_end - info.out_begin));
+    part.diagnostics += " (" + proof.reason + ")\n";
+    return proof.proof;
   }
 
   void diagnose(const engine::LineInfo& info, const std::string& source, std::size_t number, Part& part) const {
@@ -410,7 +482,7 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
     }
     const Translator translator(batch_options, line_end.empty() ? std::string_view("\n") : std::string_view(line_end));
     const std::size_t number = result.lines + 1;
-    for (Part& p : parts) p.out.clear(), p.diagnostics.clear(), p.marked = 0, p.lines = 0;
+    for (Part& p : parts) p.out.clear(), p.diagnostics.clear(), p.marked = 0, p.lines = 0, std::fill_n(p.proofs, 4, 0);
     if (long_line) {
       // A long line on its own: its bytes are given back before it is translated.
       const std::size_t e = last_ended ? find_line_end(text, 0) : cut;
@@ -434,7 +506,7 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
       }
       const std::string_view batch = std::string_view(text).substr(0, cut);
       std::vector<std::size_t> first(parts.size() + 1, number);
-      if (options.check || options.explain) {
+      if (options.check || options.explain || options.verify) {
         // Line numbers: each share's lines are counted first.
         pool.run([&](unsigned p) { parts[p].lines = translator.count(batch, bounds[p], bounds[p + 1], last_ended); });
         for (std::size_t p = 0; p < parts.size(); ++p) first[p + 1] = first[p] + parts[p].lines;
@@ -446,6 +518,7 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
     for (Part& p : parts) {
       result.lines += p.lines;
       result.marked += p.marked;
+      for (int k = 0; k < 4; ++k) result.proofs[k] += p.proofs[k];
       emit(p.out);
       if (options.check) keep_first_warnings(p.diagnostics, warned);
       if (!p.diagnostics.empty() && !diagnostics(p.diagnostics)) result.write_failed = true;

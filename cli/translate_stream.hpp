@@ -15,7 +15,8 @@
 // Diagnostics go out line by line, as they come: with `check`, every marked
 // line as "NAME:LINE: cannot convert: STATEMENT"; with `explain`, every line as
 // "NAME:LINE: DECISION: STATEMENT -> TRANSLATION" (for a line without a
-// statement, "NAME:LINE: DECISION" alone). Statements are shown with their
+// statement, "NAME:LINE: DECISION" alone); with `verify`, every unproven
+// line as "NAME:LINE: unproven: SOURCE -> OUTPUT (REASON)". Statements are shown with their
 // blanks made single spaces.
 #pragma once
 
@@ -37,6 +38,7 @@ struct StreamOptions {
   unsigned threads = 1;
   bool check = false;
   bool explain = false;
+  bool verify = false;  // prove each line (engine/verify.hpp); report the unproven ones
   std::string name;  // of the input, in diagnostics
   // An 8-bit code page the input is in (without a byte order mark): decoded for
   // the diagnostics, written back in it. Without it, a line that is not UTF-8
@@ -51,6 +53,7 @@ struct StreamOptions {
 struct StreamResult {
   std::size_t lines = 0;
   std::size_t marked = 0;
+  std::size_t proofs[4] = {};  // with `verify`: lines by engine::Proof
   engine::Encoding encoding = engine::Encoding::utf8;
   std::string error;   // why reading stopped (the system's reason); empty if it did not
   std::string threads_error;  // why the threads could not be started; nothing was read then

@@ -57,6 +57,8 @@ constexpr std::u16string_view kZ80Registers[] = {u"a",  u"b",  u"c",  u"d",  u"e
                                                  u"r",  u"ixh", u"ixl", u"iyh", u"iyl"};
 constexpr std::u16string_view k8080Registers[] = {u"a", u"b", u"c", u"d", u"e", u"h", u"l", u"m", u"sp", u"psw"};
 constexpr std::u16string_view kConditions[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
+constexpr std::u16string_view kOperatorWords[] = {u"and", u"or", u"xor", u"not", u"mod", u"shl", u"shr", u"high",
+                                                  u"low", u"eq", u"ne", u"lt", u"le", u"gt", u"ge"};
 constexpr std::u16string_view kIndexRegisters[] = {u"ix", u"iy", u"ixh", u"ixl", u"iyh", u"iyl"};
 
 // The mnemonics of each processor in its own notation, and whether operands
@@ -225,6 +227,10 @@ bool is_register(Notation notation, std::u16string_view word) {
 
 bool is_condition(std::u16string_view word) {
   static const WordSet words(kConditions);
+  return words.contains(word);
+}
+bool is_operator_word(std::u16string_view word) {
+  static const WordSet words(kOperatorWords);
   return words.contains(word);
 }
 bool is_index_register(std::u16string_view word) {

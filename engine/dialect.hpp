@@ -95,6 +95,20 @@ std::optional<std::uint32_t> parse_number(std::u16string_view text);
 // True if the expression holds a name, not only numbers and operators.
 bool holds_name(std::u16string_view expression);
 
+// Operators written as words in expressions: and or xor not mod shl shr high
+// low eq ne lt le gt ge.
+bool is_operator_word(std::u16string_view word);
+
+// Register and condition names in the order of their codes in an opcode
+// (an empty name: no register has that code).
+inline constexpr std::u16string_view k8080ByteRegisters[] = {u"b", u"c", u"d", u"e", u"h", u"l", u"m", u"a"};
+inline constexpr std::u16string_view k8080Pairs[] = {u"b", u"d", u"h", u"sp"};
+inline constexpr std::u16string_view k8080StackPairs[] = {u"b", u"d", u"h", u"psw"};
+inline constexpr std::u16string_view kZ80ByteRegisters[] = {u"b", u"c", u"d", u"e", u"h", u"l", u"", u"a"};
+inline constexpr std::u16string_view kZ80Pairs[] = {u"bc", u"de", u"hl", u"sp"};
+inline constexpr std::u16string_view kZ80StackPairs[] = {u"bc", u"de", u"hl", u"af"};
+inline constexpr std::u16string_view kConditionCodes[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
+
 // Register names, lower case, as the notation writes them.
 bool is_register(Notation notation, std::u16string_view word);
 // Condition names of jumps, calls and returns: nz z nc c po pe p m.

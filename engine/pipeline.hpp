@@ -24,6 +24,7 @@
 // starting the code field). No line influences another and nothing can fail.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,6 +59,18 @@ struct Outcome {
   Decision decision;
   int rule = 0;                    // the deciding rule for rewrite, pass_through and marked
   std::vector<Outcome> statements = {};  // for `statements`: each one's outcome, in order
+};
+
+// What is known of a translated line's meaning (verify.hpp computes it, only
+// when asked): its statements assemble alike on both sides (`proven`), it was
+// carried over as typed and holds no instruction (`passed`: a comment, blank,
+// directive, definition or macro call), it is `marked`, or it is `unproven`:
+// rewritten, and the two sides differ or one of them does not encode
+// (`reason` says which and how).
+enum class Proof : std::uint8_t { proven, passed, marked, unproven };
+struct LineProof {
+  Proof proof = Proof::passed;
+  std::string reason;  // for `unproven`
 };
 
 // True when the output line carries the not-convertible marking (for several

@@ -1,0 +1,165 @@
+#include "engine/verify.hpp"
+
+#include "engine/dialect.hpp"
+#include "engine/encode_8080.hpp"
+#include "engine/encode_z80.hpp"
+#include "engine/source_line.hpp"
+#include "engine/text.hpp"
+#include "engine/utf.hpp"
+
+namespace engine {
+namespace {
+
+struct Side {
+  Notation notation;
+  bool (*encode)(std::u16string_view, MachineCode&, std::string&, const EncodeOptions&);
+  bool (*is_mnemonic)(std::u16string_view);
+};
+
+constexpr Side kZ80{Notation::z80, encode_z80, is_z80_mnemonic};
+constexpr Side k8080{Notation::i8080, encode_8080, is_8080_mnemonic};
+
+std::size_t occurrences(std::u16string_view text, std::u16string_view part) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(part); at != std::u16string_view::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
+
+// In 8080 notation a "!" in a comment may start a statement: the pipeline asks
+// its chain; here a statement is text whose first word the notation knows.
+bool starts_statement(const void* side, std::u16string_view text) {
+  const std::u16string_view word = first_word(text);
+  return static_cast<const Side*>(side)->is_mnemonic(word) || is_data_word(word);
+}
+
+void parse(std::u16string_view line, const Side& side, bool statements_in_comment, SourceLine& out) {
+  parse_line(line, LineRules{side.notation, kStatementSeparators, statements_in_comment, starts_statement, &side}, out);
+}
+
+// A label as a name: no blanks, no colons, any case.
+std::u16string label_name(std::u16string_view label) {
+  std::u16string name;
+  for (char16_t c : label) {
+    if (!is_blank(c) && c != u':') name += lower_char(c);
+  }
+  return name;
+}
+
+// The text of a statement for comparing: blanks made single, trimmed, any case.
+std::u16string plain(std::u16string_view statement) {
+  return lower_text(trim_blanks(normalize_blanks(statement)));
+}
+
+bool is_switch_pair(std::u16string_view a, std::u16string_view b) {
+  const std::u16string_view wa = first_word(a), wb = first_word(b);
+  return (is_word(wa, kZ80Switch) && is_word(wb, k8080Switch)) || (is_word(wa, k8080Switch) && is_word(wb, kZ80Switch));
+}
+
+// Z80 -> 8080 with jr as jump: "jr e" reads as "jp e", "jr cc,e" as "jp cc,e".
+void relative_as_absolute(MachineCode& code) {
+  if (code.bytes.size() != 1 || code.operands.size() != 1 || code.operands[0].size != OperandSize::relative) return;
+  const std::uint8_t op = code.bytes[0];
+  if (op == 0x18) code.bytes[0] = 0xC3;
+  else if (op >= 0x20 && op <= 0x38 && (op & 7) == 0) code.bytes[0] = static_cast<std::uint8_t>(0xC2 | (op & 0x18));
+  else return;
+  code.operands[0].size = OperandSize::word;
+}
+
+std::string utf8(std::u16string_view text) {
+  std::string out;
+  append_utf8(out, text);
+  return out;
+}
+
+// The proof of one pair of statements: proven, passed or unproven.
+Proof prove(const Side& from, const Side& to, std::u16string_view source, std::u16string_view translation,
+            const Options& options, const EncodeOptions& encode, std::string& reason) {
+  thread_local MachineCode a, b;
+  thread_local std::string why_a, why_b;
+  const bool source_encodes = from.encode(source, a, why_a, encode);
+  const bool translation_encodes = to.encode(translation, b, why_b, encode);
+  if (source_encodes && translation_encodes) {
+    if (options.jr_as_jump && from.notation == Notation::z80) relative_as_absolute(a);
+    if (a == b) return Proof::proven;
+    reason = "the source encodes as " + to_string(a) + ", the translation as " + to_string(b);
+    return Proof::unproven;
+  }
+  if (source_encodes) {
+    reason = "the translation does not encode: " + why_b;
+    return Proof::unproven;
+  }
+  if (plain(source) == plain(translation)) return Proof::passed;  // carried over as typed
+  if (translation_encodes) {
+    reason = "the source does not encode: " + why_a;
+    return Proof::unproven;
+  }
+  if (is_switch_pair(source, translation)) return Proof::passed;
+  reason = "rewritten, and neither side encodes (" + why_a + ")";
+  return Proof::unproven;
+}
+
+}  // namespace
+
+const char* name_of(Proof proof) {
+  switch (proof) {
+    case Proof::proven: return "proven";
+    case Proof::passed: return "passed";
+    case Proof::marked: return "marked";
+    case Proof::unproven: return "unproven";
+  }
+  return "?";
+}
+
+LineProof verify_line(Direction direction, std::u16string_view source, std::u16string_view translation,
+                      const Options& options, const EncodeOptions& encode) {
+  const bool to_8080 = direction == Direction::z80_to_8080;
+  const Side& from = to_8080 ? kZ80 : k8080;
+  const Side& to = to_8080 ? k8080 : kZ80;
+  const std::u16string_view marking = to_8080 ? kZ80To8080Marking : k8080ToZ80Marking;
+  if (occurrences(translation, marking) > occurrences(source, marking)) return {Proof::marked, {}};
+
+  thread_local SourceLine s, t;
+  parse(source, from, !to_8080, s);
+  parse(translation, to, !to_8080, t);
+  if (label_name(s.label) + label_name(s.inner) != label_name(t.label) + label_name(t.inner)) {
+    return {Proof::unproven, "the labels differ"};
+  }
+  if (s.kind != SourceLine::Kind::code || t.kind != SourceLine::Kind::code) {
+    const std::u16string_view a = s.statements.empty() ? std::u16string_view() : s.statements.front().typed;
+    const std::u16string_view b = t.statements.empty() ? std::u16string_view() : t.statements.front().typed;
+    if (s.kind == t.kind && plain(a) == plain(b)) return {Proof::passed, {}};
+    if (s.kind == SourceLine::Kind::code || t.kind == SourceLine::Kind::code) {
+      // One side holds a statement, the other none: compare with an empty one.
+    } else {
+      return {Proof::unproven, "the translation changes the line: " + utf8(trim_blanks(b))};
+    }
+  }
+
+  const std::size_t count = std::max(s.statements.size(), t.statements.size());
+  bool all_proven = true, any_proven = false;
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto statement = [&](const SourceLine& line) {
+      return i < line.statements.size() && line.kind == SourceLine::Kind::code ? line.statements[i].typed
+                                                                              : std::u16string_view();
+    };
+    const std::u16string_view a = statement(s), b = statement(t);
+    if (only_blanks(a) && only_blanks(b)) continue;
+    std::string reason;
+    Proof p;
+    if (only_blanks(a) || only_blanks(b)) {
+      p = Proof::unproven;
+      reason = only_blanks(a) ? "the translation adds a statement" : "the translation drops a statement";
+    } else {
+      p = prove(from, to, a, b, options, encode, reason);
+    }
+    if (p == Proof::unproven) {
+      if (count > 1) reason = "statement " + std::to_string(i + 1) + ": " + reason;
+      return {Proof::unproven, std::move(reason)};
+    }
+    if (p != Proof::proven) all_proven = false;
+    any_proven = any_proven || p == Proof::proven;
+  }
+  return {all_proven && any_proven ? Proof::proven : Proof::passed, {}};
+}
+
+}  // namespace engine

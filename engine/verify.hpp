@@ -1,0 +1,34 @@
+// The proof of a translated line: its source and its translation are cut
+// into labels and statements (source_line.hpp), and each pair of statements is
+// encoded, the source in its notation and the translation in the other
+// (encode_z80.hpp, encode_8080.hpp). The line is
+// - `marked` when the translation carries the direction's marking;
+// - `unproven` when a statement pair encodes differently, when one side of a
+//   pair encodes and the other does not, when neither encodes and the texts
+//   differ (other than ".z80" for ".8080"), when the statements do not pair up,
+//   or when the labels differ;
+// - `proven` when every statement that is not blank encodes alike;
+// - `passed` otherwise: blank, label only, definitions, directives and macro
+//   calls carried over as typed, alone or beside proven statements.
+// The comment never counts. Nothing is evaluated: operands compare as
+// normalised expressions (machine_code.hpp). With options.jr_as_jump (Z80 ->
+// 8080) a relative jump proves against the absolute jump to the same target.
+//
+// Works on any pair of lines: a fresh translation, a translation finished by
+// hand, or one line the user is typing.
+#pragma once
+
+#include <string_view>
+
+#include "engine/machine_code.hpp"
+#include "engine/pipeline.hpp"
+
+namespace engine {
+
+LineProof verify_line(Direction direction, std::u16string_view source, std::u16string_view translation,
+                      const Options& options = {}, const EncodeOptions& encode = {});
+
+// "proven", "passed", "marked", "unproven".
+const char* name_of(Proof proof);
+
+}  // namespace engine
