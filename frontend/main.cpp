@@ -7,9 +7,22 @@
 #include <QScreen>
 #include <QSettings>
 #include <cstdio>
+#include <cstring>
 
 #include "frontend/editor_pane.hpp"
 #include "frontend/main_window.hpp"
+
+// Whether a window can be shown. Without a display the platform plugin would
+// end the program with an abort and its own text; a platform chosen
+// explicitly (offscreen, say) that needs none is taken at its word.
+static bool has_display(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0) return true;
+  }
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland")) return true;
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
 
 int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("converter"));
@@ -43,6 +56,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  if (!has_display(argc, argv)) {
+    std::fputs("converter needs a display (DISPLAY or WAYLAND_DISPLAY)\n", stderr);
+    return 2;
+  }
   QApplication app(argc, argv);
   frontend::MainWindow window;
   const bool placed = QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")).contains(QStringLiteral("geometry"));

@@ -20,6 +20,7 @@
 #include "frontend/edit_history.hpp"
 #include "frontend/editor_pane.hpp"
 #include "frontend/find_bar.hpp"
+#include "frontend/save_target.hpp"
 #include "frontend/text_file.hpp"
 
 // The icon lives in this library's resources; they must be registered by name,
@@ -41,6 +42,18 @@ const char* const kEncoding = "file_encoding";
 const char* const kLineEnd = "file_line_end";
 const char* const kFinalLineEnd = "file_final_line_end";
 const char* const kConvertedFrom = "converted_from";  // 0: the Z80 pane, 1: the 8080 pane
+// What a conversion's result came from: the source's file, and the source's
+// document (a number of its own, for a source without a file).
+const char* const kSourceFile = "source_file";
+const char* const kSourceDocument = "source_document";
+const char* const kDocumentNumber = "document_number";
+
+// A number that tells a document apart from every other in this run.
+qulonglong number_of(QTextDocument* d) {
+  static qulonglong next = 0;
+  if (!d->property(kDocumentNumber).isValid()) d->setProperty(kDocumentNumber, ++next);
+  return d->property(kDocumentNumber).toULongLong();
+}
 
 FileFormat format_of(const QTextDocument* d) {
   FileFormat f;
@@ -109,6 +122,8 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   i8080_label_ = caption(tr("8080 code"), client_);
   find_bar_ = new FindBar(client_);
   find_bar_->hide();
+  z80_pane_->set_marking(engine::k8080ToZ80Marking);
+  i8080_pane_->set_marking(engine::kZ80To8080Marking);
   z80_pane_->setObjectName(QStringLiteral("z80_pane"));
   i8080_pane_->setObjectName(QStringLiteral("i8080_pane"));
   last_focused_ = z80_pane_;
@@ -333,11 +348,21 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   const bool one_empty_line = states.size() == 1 && text.isEmpty();
   // The new document is shown empty and filled there: laid out once.
   QTextDocument* document = target->make_document(QString(), false);
-  // The target keeps its file; an untitled one takes the source's form.
+  // A translation belongs to its source: the target keeps its file (and the
+  // form of that file) only when it was converted from this same source
+  // before; otherwise it is untitled, in the source's form.
   const QTextDocument* was = target->document();
-  const QString path = was->property(kPath).toString();
+  const QString source_file = file_of(source);
+  const qulonglong source_document = number_of(source->document());
+  const bool same_source =
+      was->property(kConvertedFrom).toInt() == (is_z80(source) ? 0 : 1) &&
+      (source_file.isEmpty() ? was->property(kSourceDocument).toULongLong() == source_document
+                             : was->property(kSourceFile).toString() == source_file);
+  const QString path = same_source ? was->property(kPath).toString() : QString();
   set_file(document, path, path.isEmpty() ? format_of(source->document()) : format_of(was));
   document->setProperty(kConvertedFrom, is_z80(source) ? 0 : 1);
+  document->setProperty(kSourceFile, source_file);
+  document->setProperty(kSourceDocument, source_document);
   coupling_ = true;
   history_->replace_document(target, document, is_z80(source) ? tr("conversion Z80 -> 8080") : tr("conversion 8080 -> Z80"));
   target->fill(text, one_empty_line, states);
@@ -389,7 +414,15 @@ void MainWindow::update_line_status() {
   EditorPane* pane = focused_pane();
   const int line = pane->textCursor().blockNumber();
   QString text;
-  if (const auto state = decode_state(pane->line_state(line))) {
+  if (pane->line_state(line) == EditorPane::kMarkedByText) {
+    // Marked by its text alone: the line without the marking, converted again.
+    std::u16string content = pane->get_line(static_cast<std::size_t>(line));
+    const std::u16string_view marking = is_z80(pane) ? engine::k8080ToZ80Marking : engine::kZ80To8080Marking;
+    content.erase(content.find(marking), marking.size());
+    const engine::Translation t =
+        is_z80(pane) ? engine::translate_8080_to_z80(content) : engine::translate_z80_to_8080(content);
+    text = QString::fromStdString(describe_state(*decode_state(encode_state(t.outcome))));
+  } else if (const auto state = decode_state(pane->line_state(line))) {
     text = QString::fromStdString(describe_state(*state));
   } else if (line < static_cast<int>(pane->count_lines())) {
     // A line no conversion wrote: how converting this pane would decide it.
@@ -494,6 +527,25 @@ bool MainWindow::save_as(EditorPane* pane) {
 }
 
 bool MainWindow::write_pane(EditorPane* pane, const QString& path) {
+  const EditorPane* shown = other(pane);
+  const QString name = QFileInfo(path).fileName();
+  switch (replace_concern(path.toStdString(), file_of(shown).toStdString())) {
+    case ReplaceConcern::none: break;
+    case ReplaceConcern::other_pane:
+      if (!dialogs_->ask_replace(this, tr("%1 is the file shown in the %2 pane. Replace it with the text of the %3 pane?")
+                                           .arg(name, is_z80(shown) ? tr("Z80") : tr("8080"),
+                                                is_z80(pane) ? tr("Z80") : tr("8080")))) {
+        return false;
+      }
+      break;
+    case ReplaceConcern::read_only:
+      if (!dialogs_->ask_replace(this, tr("%1 is read-only. Replace it all the same?").arg(name))) return false;
+      break;
+    case ReplaceConcern::other_owner:
+      if (!dialogs_->ask_replace(this, tr("%1 belongs to another user. Replace it all the same?").arg(name))) return false;
+      break;
+  }
+  const bool replaces_shown = same_file(path.toStdString(), file_of(shown).toStdString());
   QTextDocument* document = pane->document();
   const FileFormat format = format_of(document);
   const std::string error = fileio::write_file(path.toStdString(), file_bytes(pane->all_lines(), format));
@@ -503,6 +555,9 @@ bool MainWindow::write_pane(EditorPane* pane, const QString& path) {
   }
   set_file(document, QFileInfo(path).absoluteFilePath(), format);
   document->setModified(false);
+  // The other pane's text is now kept nowhere: it is unsaved (saving it puts
+  // it back).
+  if (replaces_shown) shown->document()->setModified(true);
   remember_file(pane, QFileInfo(path).absoluteFilePath());
   update_title();
   statusBar()->showMessage(tr("Saved %1").arg(path), 4000);

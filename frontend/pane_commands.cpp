@@ -1,5 +1,6 @@
 #include "frontend/pane_commands.hpp"
 
+#include "engine/source_line.hpp"
 #include "frontend/text_file.hpp"
 
 namespace frontend {
@@ -29,6 +30,13 @@ std::string describe_state(const LineState& s) {
     case engine::Decision::statements: return s.marked ? "statements: marked" : "statements";
   }
   return {};
+}
+
+bool carries_marking(std::u16string_view line, std::u16string_view marking) {
+  const std::size_t at = engine::comment_start(line);
+  if (at == std::u16string_view::npos || line.substr(at, marking.size()) != marking) return false;
+  // Only labels stand before it: a label ends at a blank or a colon.
+  return at == 0 || line[at - 1] == u'\t' || line[at - 1] == u' ' || line[at - 1] == u':';
 }
 
 Converted convert_lines(const std::vector<std::u16string>& lines, Translator translate,

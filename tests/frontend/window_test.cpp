@@ -5,12 +5,16 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -23,6 +27,7 @@
 #include <sys/stat.h>
 
 #include <deque>
+#include <random>
 #include <fstream>
 
 #include "engine/line_reader.hpp"
@@ -43,6 +48,7 @@ using Lines = std::vector<std::u16string>;
 struct Script {
   std::deque<Dialogs::Answer> save_answers;
   std::deque<bool> open_answers;
+  std::deque<bool> replace_answers;
   std::deque<QString> file_names;  // for the file choosers, in turn
   QStringList asked;               // "save: NAMES", "open anyway: NAME", "warn: TEXT", "open in: DIR", "save as: START"
 };
@@ -53,6 +59,10 @@ class ScriptedDialogs final : public Dialogs {
   Answer ask_save_changes(QWidget*, const QString& names) override {
     s_.asked << QStringLiteral("save: ") + names;
     return take(s_.save_answers, Answer::cancel);
+  }
+  bool ask_replace(QWidget*, const QString& text) override {
+    s_.asked << QStringLiteral("replace: ") + text;
+    return take(s_.replace_answers, false);
   }
   bool ask_open_anyway(QWidget*, const QString& name) override {
     s_.asked << QStringLiteral("open anyway: ") + name;
@@ -171,7 +181,10 @@ class WindowTest : public QObject {
     QCOMPARE(w.to_z80_button()->toolTip(), QStringLiteral("convert 8080 to z80"));
     for (EditorPane* pane : {w.z80_pane(), w.i8080_pane()}) {
       QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::NoWrap);
-      QVERIFY(QFontInfo(pane->font()).fixedPitch());
+      const QFontMetricsF metrics(pane->font());  // every printable character one width
+      for (char c = '!'; c <= '~'; ++c) {
+        QCOMPARE(metrics.horizontalAdvance(QLatin1Char(c)), metrics.horizontalAdvance(QLatin1Char(' ')));
+      }
       QCOMPARE(pane->tabStopDistance(), QFontMetricsF(pane->font()).horizontalAdvance(QLatin1Char(' ')) * 8);
     }
     // Bigger: the panes share the width and take the height, the buttons stay between them.
@@ -421,7 +434,10 @@ class WindowTest : public QObject {
       int way;  // 0: Escape, 1: the close box, 2: Quit
       Dialogs::Answer answer;
       bool closes;
+      const char* save_as = "saved.z80";  // the name given to Save As: "" cancels it, a missing folder fails
     } kCases[] = {
+        {2, Dialogs::Answer::save, false, ""}, {2, Dialogs::Answer::save, false, "missing/saved.z80"},
+        {1, Dialogs::Answer::save, false, ""},
         {0, Dialogs::Answer::cancel, false}, {0, Dialogs::Answer::discard, true}, {0, Dialogs::Answer::save, true},
         {1, Dialogs::Answer::cancel, false}, {1, Dialogs::Answer::discard, true}, {1, Dialogs::Answer::save, true},
         {2, Dialogs::Answer::cancel, false}, {2, Dialogs::Answer::discard, true}, {2, Dialogs::Answer::save, true},
@@ -434,13 +450,14 @@ class WindowTest : public QObject {
       QTest::keyClicks(w.z80_pane(), "nop");  // typed text is unsaved
       script_.save_answers.push_back(c.answer);
       const QString out = dir_->filePath(QStringLiteral("saved.z80"));
-      script_.file_names.push_back(out);
+      script_.file_names.push_back(*c.save_as ? dir_->filePath(QString::fromLatin1(c.save_as)) : QString());
       if (c.way == 0) QTest::keyClick(w.z80_pane(), Qt::Key_Escape);
       if (c.way == 1) w.close();
       if (c.way == 2) w.action("quit")->trigger();
       QCOMPARE(script_.asked.first(), QStringLiteral("save: the untitled Z80 text"));
       QCOMPARE(w.isVisible(), !c.closes);
-      QCOMPARE(QFile::exists(out), c.answer == Dialogs::Answer::save);
+      QCOMPARE(QFile::exists(out), c.answer == Dialogs::Answer::save && c.closes);
+      QCOMPARE(w.z80_pane()->toPlainText(), QStringLiteral("\tnop"));  // kept, also when the window stays
       cleanup();
     }
     init();
@@ -490,6 +507,194 @@ class WindowTest : public QObject {
     QMimeData text;
     text.setText(QStringLiteral("ld a,b"));
     QVERIFY(!drag_and_drop(w.z80_pane(), &text));
+  }
+
+  void sizes_and_zero_bytes() {
+    MainWindow& w = *window_;
+    const QString path = dir_->filePath(QStringLiteral("f.z80"));
+    const struct {
+      QByteArray bytes;
+      bool asks;
+    } kFiles[] = {
+        {"", false},                          // an empty file is text
+        {QByteArray("\tnop\0\n", 6), true},  // a zero byte is not
+        {QByteArray("\0", 1), true},
+    };
+    for (const auto& f : kFiles) {
+      write_bytes(path, f.bytes);
+      script_.asked.clear();
+      script_.open_answers = {false};
+      QCOMPARE(w.open_file(w.z80_pane(), path), !f.asks);
+      QCOMPARE(script_.asked.size(), f.asks ? 1 : 0);
+    }
+    // The limit is "over 64 MiB": a file of exactly 64 MiB opens.
+    {
+      const std::string line(16383, 'x');
+      std::ofstream out(path.toStdString(), std::ios::binary);
+      for (int i = 0; i < 4096; ++i) out << line << '\n';
+    }
+    QCOMPARE(QFileInfo(path).size(), qint64{64} << 20);
+    script_.asked.clear();
+    QVERIFY(w.open_file(w.z80_pane(), path));
+    QVERIFY(script_.asked.isEmpty());
+    QCOMPARE(w.z80_pane()->count_lines(), std::size_t{4096});
+  }
+
+  void never_the_other_panes_file_without_a_question() {
+    MainWindow& w = *window_;
+    const QString source = dir_->filePath(QStringLiteral("prog.asm"));  // Z80, named as many are
+    const QByteArray kSource = "\tld\ta,b\n";
+    write_bytes(source, kSource);
+    QVERIFY(w.open_file(w.z80_pane(), source));
+    w.convert_z80_to_8080();
+    script_.file_names.push_back(QString());
+    QVERIFY(!w.save(w.i8080_pane()));
+    QCOMPARE(script_.asked.last(), QStringLiteral("save as: ") + dir_->filePath(QStringLiteral("prog-8080.asm")));
+    QFile::link(source, dir_->filePath(QStringLiteral("link.asm")));
+    QVERIFY(::link(source.toLocal8Bit().constData(), dir_->filePath(QStringLiteral("hard.asm")).toLocal8Bit().constData()) == 0);
+    const struct {
+      const char* name;  // the name picked in Save As: each leads to prog.asm
+      bool answer;
+    } kPicked[] = {{"prog.asm", false}, {"./prog.asm", false}, {"link.asm", false}, {"hard.asm", false}, {"prog.asm", true}};
+    for (const auto& p : kPicked) {
+      script_.file_names.push_back(dir_->path() + QLatin1Char('/') + QString::fromLatin1(p.name));
+      script_.replace_answers.push_back(p.answer);
+      QCOMPARE(w.save_as(w.i8080_pane()), p.answer);
+      QCOMPARE(script_.asked.last(),
+               QStringLiteral("replace: %1 is the file shown in the Z80 pane. Replace it with the text of the 8080 pane?")
+                   .arg(QFileInfo(p.name).fileName()));
+      QCOMPARE(read_bytes(source) == kSource, !p.answer);
+      QCOMPARE(w.unsaved(w.z80_pane()), p.answer);  // the source now lives only in its pane
+    }
+    // A read-only file is asked about too (also for root, who could write it).
+    const QString ro = dir_->filePath(QStringLiteral("ro.asm"));
+    write_bytes(ro, "old");
+    QFile::setPermissions(ro, QFileDevice::ReadOwner);
+    script_.file_names.push_back(ro);
+    QVERIFY(!w.save_as(w.i8080_pane()));
+    QCOMPARE(script_.asked.last(), QStringLiteral("replace: ro.asm is read-only. Replace it all the same?"));
+    QCOMPARE(read_bytes(ro), QByteArray("old"));
+  }
+
+  void a_conversion_belongs_to_its_source() {
+    MainWindow& w = *window_;
+    const QString a = dir_->filePath(QStringLiteral("a.z80")), b = dir_->filePath(QStringLiteral("b.z80"));
+    const QString out = dir_->filePath(QStringLiteral("out.8080"));
+    write_bytes(a, "\tld\ta,b\n");
+    write_bytes(b, "\tld\ta,c\n");
+    QVERIFY(w.open_file(w.z80_pane(), a));
+    w.convert_z80_to_8080();
+    script_.file_names.push_back(out);
+    QVERIFY(w.save(w.i8080_pane()));
+    // The same source again, now with CR LF: the pane keeps its file and that file's form.
+    write_bytes(a, "\tld\ta,d\r\n");
+    QVERIFY(w.open_file(w.z80_pane(), a));
+    w.convert_z80_to_8080();
+    QCOMPARE(w.file_of(w.i8080_pane()), out);
+    QVERIFY(w.save(w.i8080_pane()));
+    QCOMPARE(read_bytes(out), QByteArray("\tmov\ta,d\n"));
+    // Another source: the translation is untitled and proposes the source's name.
+    QVERIFY(w.open_file(w.z80_pane(), b));
+    w.convert_z80_to_8080();
+    QCOMPARE(w.file_of(w.i8080_pane()), QString());
+    script_.file_names.push_back(QString());
+    QVERIFY(!w.save(w.i8080_pane()));
+    QCOMPARE(script_.asked.last(), QStringLiteral("save as: ") + dir_->filePath(QStringLiteral("b.asm")));
+    QCOMPARE(read_bytes(out), QByteArray("\tmov\ta,d\n"));
+    // Undo brings back the translation with its file.
+    w.undo();
+    QCOMPARE(w.file_of(w.i8080_pane()), out);
+  }
+
+  void convert_undo_then_type() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(QStringLiteral("\tld\ta,b"));
+    w.convert_z80_to_8080();
+    w.undo();
+    w.i8080_pane()->setFocus();
+    QTest::keyClicks(w.i8080_pane(), "nop");
+    QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("nop"));
+    w.redo();  // nothing to redo after typing: the conversion is gone for good
+    QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("nop"));
+  }
+
+  // Whatever the order of edits, undos, redos and conversions, the marked
+  // lines, the count and F8 agree with a count made from the text alone.
+  void marks_follow_the_text_through_undo() {
+    MainWindow& w = *window_;
+    QVERIFY(w.open_file(w.z80_pane(), QStringLiteral(TEST_DATA_DIR "/monitor.z80")));
+    EditorPane* p = w.i8080_pane();
+    w.convert_z80_to_8080();
+    QCOMPARE(p->textCursor().blockNumber(), 0);
+    // A hand fix of a marked line, undone: the mark is back.
+    const int first = static_cast<int>(p->marked_lines().at(0));
+    p->go_to_line(first, true);
+    QTest::keyClicks(p, "\tnop");
+    QVERIFY(!p->is_marked(first));
+    w.undo();
+    QVERIFY(p->is_marked(first));
+
+    std::mt19937 random(21);
+    const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, std::max(n - 1, 0))(random); };
+    for (int step = 0; step < 400; ++step) {
+      const int op = pick(10);
+      QTextCursor c(p->document()->findBlockByNumber(pick(p->document()->blockCount())));
+      if (op <= 2) {  // type at a line's start or end, or over part of it
+        if (op == 1) c.movePosition(QTextCursor::EndOfBlock);
+        if (op == 2) c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, pick(4) + 1);
+        c.insertText(pick(2) ? QStringLiteral("x") : QStringLiteral("; cannot convert:\tjr\tx"));
+      } else if (op == 3) {  // remove lines
+        c.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, pick(3) + 1);
+        c.removeSelectedText();
+      } else if (op == 4) {  // break a line
+        c.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, pick(3));
+        c.insertText(QStringLiteral("\n"));
+      } else if (op <= 6) {
+        w.undo();
+      } else if (op <= 8) {
+        w.redo();
+      } else {
+        w.convert_z80_to_8080();
+      }
+      std::vector<std::size_t> want;
+      for (QTextBlock b = p->document()->begin(); b.isValid(); b = b.next()) {
+        if (b.text().startsWith(QStringLiteral("; cannot convert:")) ||
+            b.text().contains(QRegularExpression(QStringLiteral("^\\S*[\t :]; cannot convert:")))) {
+          want.push_back(static_cast<std::size_t>(b.blockNumber()));
+        }
+      }
+      QCOMPARE(p->marked_lines(), want);
+      QTRY_VERIFY(w.pane_status(p)->text().contains(QStringLiteral(", %1 ").arg(want.size())));
+      if (!want.empty()) {
+        p->setFocus();
+        p->go_to_line(static_cast<int>(want.front()), false);
+        w.next_marked();
+        QCOMPARE(p->textCursor().blockNumber(), static_cast<int>(want.size() > 1 ? want[1] : want[0]));
+      }
+    }
+  }
+
+  void no_display_no_abort() {
+    QProcess converter;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+    converter.setProcessEnvironment(env);
+    converter.start(QStringLiteral(CONVERTER_PATH), {QStringLiteral("x.z80")});
+    QVERIFY(converter.waitForFinished(20000));
+    QCOMPARE(converter.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(converter.exitCode(), 2);
+    QCOMPARE(converter.readAllStandardError(), QByteArray("converter needs a display (DISPLAY or WAYLAND_DISPLAY)\n"));
+  }
+
+  void dialog_keys() {
+    const auto save = frontend::save_changes_box(nullptr, QStringLiteral("a.z80"));
+    QCOMPARE(save->button(QMessageBox::Save)->text(), QStringLiteral("&Save"));
+    QCOMPARE(save->button(QMessageBox::Discard)->text(), QStringLiteral("&Don't Save"));
+    QCOMPARE(save->escapeButton(), save->button(QMessageBox::Cancel));
+    const auto replace = frontend::replace_box(nullptr, QStringLiteral("x"));
+    QCOMPARE(replace->button(QMessageBox::Yes)->text(), QStringLiteral("&Replace"));
+    QCOMPARE(replace->defaultButton(), replace->button(QMessageBox::Cancel));
+    QCOMPARE(replace->escapeButton(), replace->button(QMessageBox::Cancel));
   }
 
   void recent_files_and_folders() {
