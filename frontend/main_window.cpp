@@ -17,8 +17,11 @@
 #include <QTimer>
 
 #include "fileio/safe_file.hpp"
+#include "engine/mark_reason.hpp"
 #include "frontend/edit_history.hpp"
+#include "frontend/elided_label.hpp"
 #include "frontend/editor_pane.hpp"
+#include "engine/source_line.hpp"
 #include "frontend/find_bar.hpp"
 #include "frontend/save_target.hpp"
 #include "frontend/text_file.hpp"
@@ -101,6 +104,16 @@ class ClientArea : public QWidget {
   std::function<void(QSize)> place_;
 };
 
+// A status bar whose messages are shown by a label of the window's (which
+// elides them to fit), not drawn over the other labels.
+class StatusBar : public QStatusBar {
+ public:
+  using QStatusBar::QStatusBar;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {}
+};
+
 QSettings settings() { return QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")); }
 
 }  // namespace
@@ -129,12 +142,16 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   last_focused_ = z80_pane_;
   default_points_ = z80_pane_->font_points();
 
+  setStatusBar(new StatusBar(this));
+  message_ = new ElidedLabel(Qt::ElideMiddle, this);
+  line_status_ = new ElidedLabel(Qt::ElideRight, this);
   z80_status_ = new QLabel(this);
   i8080_status_ = new QLabel(this);
-  line_status_ = new QLabel(this);
-  statusBar()->addPermanentWidget(line_status_);
+  statusBar()->addPermanentWidget(message_, 3);
+  statusBar()->addPermanentWidget(line_status_, 2);
   statusBar()->addPermanentWidget(z80_status_);
   statusBar()->addPermanentWidget(i8080_status_);
+  connect(statusBar(), &QStatusBar::messageChanged, message_, &ElidedLabel::set_full_text);
   counts_timer_->setSingleShot(true);
   counts_timer_->setInterval(0);
   connect(counts_timer_, &QTimer::timeout, this, &MainWindow::update_counts);
@@ -402,7 +419,7 @@ void MainWindow::update_title() {
 
 void MainWindow::update_counts() {
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
-    pane_status(pane)->setText(tr("%1: %2 lines, %3 cannot convert")
+    pane_status(pane)->setText(tr("%1 %2 lines, %3 marked")
                                    .arg(is_z80(pane) ? QStringLiteral("Z80") : QStringLiteral("8080"))
                                    .arg(pane->count_lines())
                                    .arg(pane->marked_lines().size()));
@@ -410,28 +427,45 @@ void MainWindow::update_counts() {
   update_line_status();
 }
 
+QString MainWindow::line_description(const EditorPane* pane, int line) const {
+  if (line >= static_cast<int>(pane->count_lines())) return {};
+  const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
+  engine::Options options;
+  options.jr_as_jump = action("jr_as_jump")->isChecked();
+  if (pane->is_marked(line)) {
+    // Why: the source line (this line without its marking) converted again.
+    std::u16string source = content;
+    const std::u16string_view marking = is_z80(pane) ? engine::k8080ToZ80Marking : engine::kZ80To8080Marking;
+    if (const std::size_t at = source.find(marking); at != std::u16string::npos) source.erase(at, marking.size());
+    const engine::Direction direction = is_z80(pane) ? engine::Direction::i8080_to_z80 : engine::Direction::z80_to_8080;
+    if (!is_z80(pane) && decode_state(pane->line_state(line)).has_value()) {
+      options.jr_as_jump = false;  // a conversion marked it: whatever the option was then, it is marked now
+    }
+    const engine::Translation t =
+        is_z80(pane) ? engine::translate_8080_to_z80(source, options) : engine::translate_z80_to_8080(source, options);
+    const engine::MarkReason reason =
+        engine::mark_reason(direction, t.outcome, std::u16string_view(source).substr(t.source_begin, t.source_end - t.source_begin));
+    if (reason.code.empty()) return tr("marked");
+    return QString::fromUtf8(reason.text.data(), static_cast<qsizetype>(reason.text.size())) + QStringLiteral(" [") +
+           QString::fromUtf8(reason.code.data(), static_cast<qsizetype>(reason.code.size())) + QLatin1Char(']');
+  }
+  std::optional<LineState> state = decode_state(pane->line_state(line));
+  if (!state) {
+    // A line no conversion wrote: how converting this pane would decide it.
+    const engine::Translation t =
+        is_z80(pane) ? engine::translate_z80_to_8080(content, options) : engine::translate_8080_to_z80(content, options);
+    state = decode_state(encode_state(t.outcome));
+  }
+  // A comment alone is a comment, not a blank line.
+  if (state->decision == engine::Decision::blank && !engine::only_blanks(content)) return tr("comment");
+  return QString::fromStdString(describe_state(*state));
+}
+
 void MainWindow::update_line_status() {
   EditorPane* pane = focused_pane();
   const int line = pane->textCursor().blockNumber();
-  QString text;
-  if (pane->line_state(line) == EditorPane::kMarkedByText) {
-    // Marked by its text alone: the line without the marking, converted again.
-    std::u16string content = pane->get_line(static_cast<std::size_t>(line));
-    const std::u16string_view marking = is_z80(pane) ? engine::k8080ToZ80Marking : engine::kZ80To8080Marking;
-    content.erase(content.find(marking), marking.size());
-    const engine::Translation t =
-        is_z80(pane) ? engine::translate_8080_to_z80(content) : engine::translate_z80_to_8080(content);
-    text = QString::fromStdString(describe_state(*decode_state(encode_state(t.outcome))));
-  } else if (const auto state = decode_state(pane->line_state(line))) {
-    text = QString::fromStdString(describe_state(*state));
-  } else if (line < static_cast<int>(pane->count_lines())) {
-    // A line no conversion wrote: how converting this pane would decide it.
-    const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
-    const engine::Translation t =
-        is_z80(pane) ? engine::translate_z80_to_8080(content) : engine::translate_8080_to_z80(content);
-    text = QString::fromStdString(describe_state(*decode_state(encode_state(t.outcome))));
-  }
-  line_status_->setText(tr("Line %1: %2").arg(line + 1).arg(text));
+  const QString text = line_description(pane, line);
+  line_status_->set_full_text(text.isEmpty() ? tr("Line %1").arg(line + 1) : tr("Line %1: %2").arg(line + 1).arg(text));
 }
 
 void MainWindow::update_edit_actions() {

@@ -34,6 +34,7 @@ class QTimer;
 namespace frontend {
 
 class EditHistory;
+class ElidedLabel;
 class EditorPane;
 class FindBar;
 struct FileFormat;
@@ -53,7 +54,8 @@ class MainWindow : public QMainWindow {
   FindBar* find_bar() const { return find_bar_; }
   EditHistory* history() const { return history_; }
   QLabel* pane_status(const EditorPane* pane) const;
-  QLabel* line_status() const { return line_status_; }
+  ElidedLabel* line_status() const { return line_status_; }
+  ElidedLabel* message_area() const { return message_; }
   // A menu action by its object name ("save", "undo", "next_marked", ...).
   QAction* action(const char* name) const;
 
@@ -96,6 +98,8 @@ class MainWindow : public QMainWindow {
   void update_title();
   void update_counts();
   void update_line_status();
+  // How the line was decided, or why it is marked ("" past the last line).
+  QString line_description(const EditorPane* pane, int line) const;
   void update_edit_actions();
   void follow_document(EditorPane* pane);
 
@@ -110,7 +114,8 @@ class MainWindow : public QMainWindow {
   FindBar* find_bar_;
   QLabel* z80_status_;
   QLabel* i8080_status_;
-  QLabel* line_status_;
+  ElidedLabel* line_status_;
+  ElidedLabel* message_;
   QMenu* recent_menu_ = nullptr;
   QTimer* counts_timer_;
   EditHistory* history_;
