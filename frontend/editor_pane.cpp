@@ -312,7 +312,10 @@ void EditorPane::go_to_line(int line, bool select) {
   const QTextBlock b = document()->findBlockByNumber(line);
   if (!b.isValid()) return;
   QTextCursor cursor(b);
-  if (select) cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  if (select) {  // the caret at the start, where the statement is
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+  }
   setTextCursor(cursor);
   ensureCursorVisible();
 }

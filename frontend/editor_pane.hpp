@@ -84,7 +84,8 @@ class EditorPane : public QPlainTextEdit, public Pane {
   QMenu* context_menu() const { return menu_; }
   int first_visible_line() const;
   void scroll_to_line(int line);
-  // Puts the caret at the start of a line (and selects it with `select`).
+  // Puts the caret at the start of a line (and selects it with `select`,
+  // the caret staying at the start).
   void go_to_line(int line, bool select);
 
   int font_points() const;

@@ -482,15 +482,24 @@ void MainWindow::next_marked() { go_to_marked(true); }
 void MainWindow::previous_marked() { go_to_marked(false); }
 
 void MainWindow::go_to_marked(bool forward) {
-  EditorPane* pane = focused_pane();
+  // The marks are in the pane a conversion wrote: the focused one if it holds
+  // any, else the other; the walk starts from the focused pane's caret line.
+  EditorPane* focused = focused_pane();
+  EditorPane* pane = focused->marked_lines().empty() ? other(focused) : focused;
   bool wrapped = false;
-  const int line = pane->find_marked(pane->textCursor().blockNumber(), forward, wrapped);
+  const int from = std::min(focused->textCursor().blockNumber(), pane->document()->blockCount() - 1);
+  const int line = pane->find_marked(from, forward, wrapped);
   if (line < 0) {
-    statusBar()->showMessage(tr("No marked lines in this pane"), 4000);
+    statusBar()->showMessage(tr("No marked lines"), 4000);
     return;
   }
-  pane->go_to_line(line, true);
   pane->setFocus();
+  // Both panes on the line, centred, from column 0 (the statement in view,
+  // also on a long line); the marked line selected with the caret at its start.
+  for (EditorPane* p : {other(pane), pane}) p->go_to_line(line, p == pane);
+  const int rows = std::max(1, pane->viewport()->height() / std::max(1, pane->fontMetrics().lineSpacing()));
+  pane->scroll_to_line(std::max(0, line - rows / 2));
+  for (EditorPane* p : {z80_pane_, i8080_pane_}) p->horizontalScrollBar()->setValue(0);
   if (wrapped) {
     statusBar()->showMessage(forward ? tr("Past the last marked line: back to the first")
                                      : tr("Before the first marked line: on to the last"),

@@ -785,6 +785,34 @@ class WindowTest : public QObject {
     }
   }
 
+  void marked_line_centred_from_either_pane() {
+    MainWindow& w = *window_;
+    const QString wide = QStringLiteral("\tjr\tfar%1 ; ") + QString(400, QLatin1Char('x'));
+    w.z80_pane()->setPlainText(numbered_lines(200, QStringLiteral("\tnop ; %1 ") + QString(400, QLatin1Char('y'))) +
+                               QLatin1Char('\n') + wide.arg(1) + QLatin1Char('\n') +
+                               numbered_lines(100, QStringLiteral("\tnop ; %1")) + QLatin1Char('\n') + wide.arg(2) +
+                               QLatin1Char('\n') + numbered_lines(100, QStringLiteral("\tnop ; %1")));
+    w.convert_z80_to_8080();
+    const struct {
+      EditorPane* from;
+      int line;
+    } kSteps[] = {{w.z80_pane(), 200}, {w.z80_pane(), 301}, {w.i8080_pane(), 200}};
+    for (const auto& s : kSteps) {
+      s.from->setFocus();
+      s.from->go_to_line(s.line == 200 ? 0 : 200, false);
+      s.from->horizontalScrollBar()->setValue(s.from->horizontalScrollBar()->maximum());
+      QTest::keyClick(s.from, Qt::Key_F8);
+      for (EditorPane* p : {w.z80_pane(), w.i8080_pane()}) {
+        QCOMPARE(p->textCursor().blockNumber(), s.line);
+        QCOMPARE(p->horizontalScrollBar()->value(), 0);
+        QVERIFY(p->viewport()->rect().contains(p->cursorRect()));
+        const int middle = p->viewport()->height() / 2;
+        QVERIFY2(std::abs(p->cursorRect().center().y() - middle) <= p->fontMetrics().lineSpacing(), qPrintable(QString::number(p->cursorRect().center().y())));
+      }
+      QCOMPARE(QApplication::focusWidget(), w.i8080_pane());  // the pane that holds the marks
+    }
+  }
+
   void find_bar() {
     MainWindow& w = *window_;
     w.z80_pane()->setPlainText(QStringLiteral("\tld a,b\n\tLD A,C\n\tldir\n\tld a,b"));
