@@ -9,7 +9,10 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <cmath>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
@@ -198,6 +201,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   QSettings s = settings();
   set_font_points(s.value(QStringLiteral("fontSize"), default_points_).toInt());
   action("jr_as_jump")->setChecked(s.value(QStringLiteral("jrAsJump"), false).toBool());
+  {  // the saved geometry holds the wide size already
+    const QSignalBlocker quiet(action("wide_window"));
+    action("wide_window")->setChecked(s.value(QStringLiteral("wideWindow"), false).toBool());
+  }
   adjustSize();
   if (!restoreGeometry(s.value(QStringLiteral("geometry")).toByteArray())) resize(sizeHint());
   update_title();
@@ -286,6 +293,10 @@ void MainWindow::build_menus() {
   make(view, "zoom_out", tr("&Smaller Font"), {QKeySequence::ZoomOut}, [this] { set_font_points(z80_pane_->font_points() - 1); });
   make(view, "zoom_reset", tr("&Normal Font Size"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
        [this] { set_font_points(default_points_); });
+  view->addSeparator();
+  QAction* wide = make(view, "wide_window", tr("&Wide Window"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)},
+                       &MainWindow::set_wide);
+  wide->setCheckable(true);
 
   QMenu* convert = menuBar()->addMenu(tr("&Convert"));
   make(convert, "convert_to_8080", tr("Z80 -> 8080"), {QKeySequence(Qt::CTRL | Qt::Key_Period)},
@@ -663,6 +674,36 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   settings().setValue(QStringLiteral("geometry"), saveGeometry());
   event->accept();
+}
+
+void MainWindow::set_wide(bool on) {
+  settings().setValue(QStringLiteral("wideWindow"), on);
+  const QRect available = screen() != nullptr ? screen()->availableGeometry() : QRect(QPoint(), size());
+  const QSize frame = frameGeometry().size() - size();
+  if (!on) {
+    resize(narrow_size_.isValid() ? narrow_size_ : sizeHint());
+    settings().setValue(QStringLiteral("geometry"), saveGeometry());
+    return;
+  }
+  narrow_size_ = size();
+  // What a pane needs around its text: frame, scroll bar, margins, the caret.
+  const int chrome = z80_pane_->width() - z80_pane_->viewport()->width() +
+                     2 * static_cast<int>(z80_pane_->document()->documentMargin()) + 2;
+  const qreal column = QFontMetricsF(z80_pane_->font()).horizontalAdvance(QLatin1Char(' '));
+  const int width = std::max(this->width(), std::min(wide_client_width(80, column, chrome) + this->width() - client_->width(),
+                                                     available.width() - frame.width()));
+  resize(width, height());
+  // Still on the screen: moved left as far as it must.
+  const int right = available.x() + available.width() - frame.width() - width;
+  if (x() > right) move(std::max(available.x(), right), y());
+  settings().setValue(QStringLiteral("geometry"), saveGeometry());
+}
+
+int wide_client_width(int columns, qreal column_width, int pane_chrome) {
+  // place(): the left pane is 20 pixels narrower than the right one, and the
+  // buttons between them take 20.
+  const int pane = static_cast<int>(std::ceil(columns * column_width)) + pane_chrome;
+  return 2 * pane + 40;
 }
 
 QPoint centred_position(QSize outer, QRect screen) {

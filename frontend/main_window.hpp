@@ -76,6 +76,9 @@ class MainWindow : public QMainWindow {
   void redo();
   void next_marked();
   void previous_marked();
+  // View > Wide Window: at least 80 columns in each pane where the screen
+  // allows (else as wide as it allows), and back to the size before.
+  void set_wide(bool on);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -122,7 +125,12 @@ class MainWindow : public QMainWindow {
   EditorPane* last_focused_;
   bool coupling_ = false;  // a pane is being scrolled to follow the other
   int default_points_;
+  QSize narrow_size_;
 };
+
+// The client width that gives each pane `columns` columns of `column_width`
+// pixels, a pane needing `pane_chrome` pixels more than its text.
+int wide_client_width(int columns, qreal column_width, int pane_chrome);
 
 // Where a window of outer size `outer` stands centred on `screen`: at the
 // screen's edge in a dimension where the window is larger.

@@ -813,6 +813,31 @@ class WindowTest : public QObject {
     }
   }
 
+  void wide_window() {
+    QCOMPARE(window_->action("wide_window")->shortcut(), QKeySequence("Ctrl+Shift+W"));
+    const QSize narrow = window_->size();
+    const auto columns = [](const EditorPane* p) {
+      return p->viewport()->width() / QFontMetricsF(p->font()).horizontalAdvance(QLatin1Char(' '));
+    };
+    for (const int smaller : {0, 8}) {  // two font sizes: 80 columns fit the screen or not
+      for (int i = 0; i < smaller; ++i) window_->action("zoom_out")->trigger();
+      window_->action("wide_window")->trigger();
+      MainWindow& w = *window_;
+      const QRect screen = w.screen()->availableGeometry();
+      QTRY_VERIFY(w.width() > narrow.width());
+      for (const EditorPane* p : {w.z80_pane(), w.i8080_pane()}) {
+        QVERIFY2(columns(p) >= 80 || w.frameGeometry().width() >= screen.width(), qPrintable(QString::number(columns(p))));
+      }
+      QVERIFY(w.frameGeometry().right() <= screen.right());
+      const QSize wide = w.size();
+      reopen();  // remembered
+      QVERIFY(window_->action("wide_window")->isChecked());
+      QCOMPARE(window_->size(), wide);
+      window_->action("wide_window")->trigger();
+      QTRY_COMPARE(window_->client()->size(), QSize(640, 480));  // back to the first size
+    }
+  }
+
   void find_bar() {
     MainWindow& w = *window_;
     w.z80_pane()->setPlainText(QStringLiteral("\tld a,b\n\tLD A,C\n\tldir\n\tld a,b"));
