@@ -1,6 +1,7 @@
 // converter: the desktop window over the translation engine.
 //
-//   converter [Z80FILE [8080FILE]]   opens the files into the panes
+//   converter FILE                   opens FILE into the pane of its notation
+//   converter Z80FILE 8080FILE       opens the files into the panes
 //   converter --help | --version     answers and exits (no display needed)
 #include <QApplication>
 #include <QCommandLineParser>
@@ -70,7 +71,11 @@ int main(int argc, char** argv) {
     }
   }
   const QStringList files = parser.positionalArguments();
-  if (files.size() > 0) window.open_file(window.z80_pane(), files[0]);
-  if (files.size() > 1) window.open_file(window.i8080_pane(), files[1]);
+  // One file (a file manager's "open with") goes to the pane of its notation.
+  if (files.size() == 1) window.open_file(window.z80_pane(), files[0], true);
+  if (files.size() == 2) {
+    window.open_file(window.z80_pane(), files[0]);
+    window.open_file(window.i8080_pane(), files[1]);
+  }
   return app.exec();
 }

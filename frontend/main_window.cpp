@@ -21,6 +21,7 @@
 
 #include "fileio/safe_file.hpp"
 #include "engine/mark_reason.hpp"
+#include "engine/notation_detect.hpp"
 #include "frontend/edit_history.hpp"
 #include "frontend/elided_label.hpp"
 #include "frontend/editor_pane.hpp"
@@ -541,7 +542,7 @@ void MainWindow::choose_and_open(EditorPane* pane) {
   if (!path.isEmpty()) open_file(pane, path);
 }
 
-bool MainWindow::open_file(EditorPane* pane, const QString& path) {
+bool MainWindow::open_file(EditorPane* pane, const QString& path, bool detect) {
   const std::string name = path.toStdString();
   ReadResult read = read_text_file(name, false);
   if (read.problem == ReadProblem::not_text) {
@@ -552,12 +553,27 @@ bool MainWindow::open_file(EditorPane* pane, const QString& path) {
     dialogs_->warn(this, QString::fromStdString(describe_problem(read, name)));
     return false;
   }
+  bool detected = false;
+  if (detect) {
+    // The file's own notation picks its pane; a near tie keeps the one asked for.
+    engine::NotationCount count;
+    for (const std::u16string& line : read.file.lines) count.add_line(line);
+    if (const std::optional<engine::Notation> n = count.notation()) {
+      pane = *n == engine::Notation::z80 ? z80_pane_ : i8080_pane_;
+      detected = true;
+    }
+  }
   QTextDocument* document = pane->make_document(read.file.lines);
   set_file(document, QFileInfo(path).absoluteFilePath(), read.file.format);
   history_->replace_document(pane, document, tr("open %1").arg(QFileInfo(path).fileName()));
   pane->moveCursor(QTextCursor::Start);
   pane->scroll_to_line(0);
   remember_file(pane, QFileInfo(path).absoluteFilePath());
+  if (detected) {
+    statusBar()->showMessage(tr("%1 looks like %2 source: opened in the %2 pane")
+                                 .arg(QFileInfo(path).fileName(), is_z80(pane) ? tr("Z80") : tr("8080")),
+                             6000);
+  }
   return true;
 }
 

@@ -61,7 +61,9 @@ class MainWindow : public QMainWindow {
 
   // Opens the file into the pane (a question for a file that does not look
   // like text, a message for one that cannot be opened). True if it was opened.
-  bool open_file(EditorPane* pane, const QString& path);
+  // With `detect`, a file whose notation is clear (engine/notation_detect.hpp)
+  // goes into the pane of that notation instead, and the status bar says so.
+  bool open_file(EditorPane* pane, const QString& path, bool detect = false);
   bool save(EditorPane* pane);
   bool save_as(EditorPane* pane);
   // The pane's file, empty if it has none.

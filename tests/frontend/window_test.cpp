@@ -838,6 +838,31 @@ class WindowTest : public QObject {
     }
   }
 
+  void a_file_goes_to_the_pane_of_its_notation() {
+    const QString empty = settings_dir_.filePath(QStringLiteral("empty.asm"));
+    write_bytes(empty, "");
+    const struct {
+      QString path;
+      bool detect;
+      bool to_8080_pane;
+    } kFiles[] = {
+        {QStringLiteral(TEST_DATA_DIR "/monitor.8080"), true, true},
+        {QStringLiteral(TEST_DATA_DIR "/ccp.z80"), true, false},
+        {empty, true, false},                                         // nothing telling: the pane asked for
+        {QStringLiteral(TEST_DATA_DIR "/monitor.8080"), false, false},  // File > Open Z80 forces the pane
+    };
+    for (const auto& f : kFiles) {
+      init();
+      MainWindow& w = *window_;
+      QVERIFY(w.open_file(w.z80_pane(), f.path, f.detect));
+      QCOMPARE(QFileInfo(w.file_of(f.to_8080_pane ? w.i8080_pane() : w.z80_pane())).fileName(), QFileInfo(f.path).fileName());
+      QCOMPARE(w.file_of(f.to_8080_pane ? w.z80_pane() : w.i8080_pane()), QString());
+      QCOMPARE(w.statusBar()->currentMessage().contains(QStringLiteral("looks like")), f.detect && f.path != empty);
+      cleanup();
+    }
+    init();
+  }
+
   void find_bar() {
     MainWindow& w = *window_;
     w.z80_pane()->setPlainText(QStringLiteral("\tld a,b\n\tLD A,C\n\tldir\n\tld a,b"));
