@@ -20,7 +20,7 @@ constexpr RuleReason kRuleReasons[] = {
     {48, 49, {"digit-rotate", "rld / rrd: the 8080 has no digit rotates"}},
     {50, 50, {"register-rotate", "rlc / rl / rrc / rr of a register: the 8080 rotates only the accumulator"}},
     {54, 57, {"block-compare", "cpi / cpir / cpd / cpdr: block compares do not exist on the 8080"}},
-    {59, 59, {"relative-jump", "jr: relative jump; the 8080 has none (the Convert menu can turn relative jumps into absolute ones)"}},
+    {59, 59, {"relative-jump", "jr: relative jump; the 8080 has none (the Convert menu or --jr-as-jump can make it an absolute jump)"}},
     {60, 60, {"decrement-jump", "djnz: decrement and relative jump; the 8080 has neither"}},
     {64, 65, {"interrupt-return", "reti / retn: the 8080 has no interrupt returns"}},
     {70, 70, {"block-io", "ini / inir / ind / indr: block input does not exist on the 8080"}},
@@ -39,7 +39,7 @@ struct WordReason {
 };
 constexpr WordReason kWordReasons[] = {
     {u"ld", {"load-form", "ld: this load has no 8080 form (the i or r register, or a pair other than hl to or from memory)"}},
-    {u"jr", {"relative-jump", "jr: relative jump; the 8080 has none (the Convert menu can turn relative jumps into absolute ones)"}},
+    {u"jr", {"relative-jump", "jr: relative jump; the 8080 has none (the Convert menu or --jr-as-jump can make it an absolute jump)"}},
     {u"jp", {"jump-form", "jp: this jump has no 8080 form"}},
     {u"call", {"call-form", "call: this call has no 8080 form"}},
     {u"ret", {"return-form", "ret: this return has no 8080 form"}},

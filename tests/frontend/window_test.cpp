@@ -289,8 +289,8 @@ class WindowTest : public QObject {
         QStringLiteral("Line 1: rule 21: rewrite"),
         QStringLiteral("Line 2: (ix+d): index registers do not exist on the 8080 [index-register]"),
         QStringLiteral("Line 3: comment"),
-        QStringLiteral("Line 4: jr: relative jump; the 8080 has none (the Convert menu can turn relative jumps into "
-                       "absolute ones) [relative-jump]"),
+        QStringLiteral("Line 4: jr: relative jump; the 8080 has none (the Convert menu or --jr-as-jump can make it an "
+                       "absolute jump) [relative-jump]"),
     };
     for (int line = 0; line < 4; ++line) {
       w.i8080_pane()->go_to_line(line, false);
