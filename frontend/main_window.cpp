@@ -8,6 +8,8 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
+#include <QElapsedTimer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -121,6 +123,54 @@ class StatusBar : public QStatusBar {
 QSettings settings() { return QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")); }
 
 }  // namespace
+
+// While the window works (opens, converts, saves): the busy cursor, the panes
+// read-only, the menus and buttons off; progress() shows a bar in the status
+// bar and lets the window paint and hear Escape.
+class MainWindow::Busy {
+ public:
+  explicit Busy(MainWindow* w) : w_(w) {
+    w_->busy_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (EditorPane* p : {w_->z80_pane_, w_->i8080_pane_}) {
+      read_only_.push_back(p->isReadOnly());
+      p->setReadOnly(true);
+    }
+  }
+  ~Busy() {
+    QApplication::restoreOverrideCursor();
+    w_->z80_pane_->setReadOnly(read_only_[0]);
+    w_->i8080_pane_->setReadOnly(read_only_[1]);
+    if (bar_ != nullptr) {
+      w_->statusBar()->removeWidget(bar_);
+      delete bar_;
+      w_->menuBar()->setEnabled(true);
+      w_->to_8080_->setEnabled(true);
+      w_->to_z80_->setEnabled(true);
+    }
+    w_->busy_ = false;
+  }
+  void progress(int done, int total) {
+    if (bar_ == nullptr) {
+      bar_ = new QProgressBar(w_);
+      bar_->setObjectName(QStringLiteral("progress"));
+      bar_->setMaximumWidth(160);
+      bar_->setFormat(MainWindow::tr("%p% (Escape cancels)"));
+      w_->statusBar()->insertPermanentWidget(0, bar_);
+      w_->menuBar()->setEnabled(false);
+      w_->to_8080_->setEnabled(false);
+      w_->to_z80_->setEnabled(false);
+    }
+    bar_->setRange(0, total);
+    bar_->setValue(done);
+    QCoreApplication::processEvents();
+  }
+
+ private:
+  MainWindow* w_;
+  std::vector<bool> read_only_;
+  QProgressBar* bar_ = nullptr;
+};
 
 MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(std::move(dialogs)), counts_timer_(new QTimer(this)),
@@ -351,6 +401,7 @@ void MainWindow::convert_8080_to_z80() {
 }
 
 void MainWindow::convert(EditorPane* source, EditorPane* target, Translator translate) {
+  if (busy_) return;
   const int top = source->first_visible_line();
   const int caret = source->textCursor().blockNumber();
   engine::Options options;
@@ -361,9 +412,21 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   states.reserve(static_cast<std::size_t>(source->document()->blockCount()));
   QTextBlock block = source->count_lines() > 0 ? source->document()->begin() : QTextBlock();
   QString line;
+  // A long conversion shows its progress and keeps the window painting;
+  // Escape (or closing the window) cancels it, and then nothing changes.
+  // Meanwhile nothing may change the panes.
+  Busy busy(this);
+  QElapsedTimer clock;
+  clock.start();
+  int done = 0;
+  cancel_ = false;
   convert_each(
       [&]() -> std::optional<std::u16string_view> {
-        if (!block.isValid()) return std::nullopt;
+        if (!block.isValid() || cancel_) return std::nullopt;
+        if (++done % 2048 == 0 && clock.elapsed() >= progress_after_ms_) {
+          busy.progress(done, source->document()->blockCount());
+          if (cancel_) return std::nullopt;
+        }
         line = block.text();
         block = block.next();
         return std::u16string_view(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size()));
@@ -374,6 +437,10 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
         text.append(reinterpret_cast<const QChar*>(out.data()), static_cast<qsizetype>(out.size()));
         states.push_back(state);
       });
+  if (cancel_) {
+    statusBar()->showMessage(tr("Conversion cancelled: nothing changed"), 4000);
+    return;
+  }
   const bool one_empty_line = states.size() == 1 && text.isEmpty();
   // The new document is shown empty and filled there: laid out once.
   QTextDocument* document = target->make_document(QString(), false);
@@ -403,8 +470,12 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   statusBar()->showMessage(tr("Converted %n line(s)", nullptr, static_cast<int>(states.size())), 4000);
 }
 
-void MainWindow::undo() { history_->undo(); }
-void MainWindow::redo() { history_->redo(); }
+void MainWindow::undo() {
+  if (!busy_) history_->undo();
+}
+void MainWindow::redo() {
+  if (!busy_) history_->redo();
+}
 
 void MainWindow::follow_document(EditorPane* pane) {
   connect(pane->document(), &QTextDocument::modificationChanged, this, &MainWindow::update_title,
@@ -520,6 +591,10 @@ void MainWindow::go_to_marked(bool forward) {
 }
 
 void MainWindow::escape() {
+  if (busy_) {
+    cancel_ = true;
+    return;
+  }
   if (find_bar_->isVisible() && find_bar_->isAncestorOf(QApplication::focusWidget())) {
     find_bar_->hide();
     if (find_bar_->pane() != nullptr) find_bar_->pane()->setFocus();
@@ -543,16 +618,22 @@ void MainWindow::choose_and_open(EditorPane* pane) {
 }
 
 bool MainWindow::open_file(EditorPane* pane, const QString& path, bool detect) {
+  if (busy_) return false;
   const std::string name = path.toStdString();
-  ReadResult read = read_text_file(name, false);
+  const auto read_file = [&](bool accept_binary) {
+    Busy busy(this);
+    return read_text_file(name, accept_binary);
+  };
+  ReadResult read = read_file(false);
   if (read.problem == ReadProblem::not_text) {
     if (!dialogs_->ask_open_anyway(this, path)) return false;
-    read = read_text_file(name, true);
+    read = read_file(true);
   }
   if (read.problem != ReadProblem::none) {
     dialogs_->warn(this, QString::fromStdString(describe_problem(read, name)));
     return false;
   }
+  Busy busy(this);
   bool detected = false;
   if (detect) {
     // The file's own notation picks its pane; a near tie keeps the one asked for.
@@ -597,6 +678,7 @@ bool MainWindow::save_as(EditorPane* pane) {
 }
 
 bool MainWindow::write_pane(EditorPane* pane, const QString& path) {
+  if (busy_) return false;
   const EditorPane* shown = other(pane);
   const QString name = QFileInfo(path).fileName();
   switch (replace_concern(path.toStdString(), file_of(shown).toStdString())) {
@@ -618,7 +700,11 @@ bool MainWindow::write_pane(EditorPane* pane, const QString& path) {
   const bool replaces_shown = same_file(path.toStdString(), file_of(shown).toStdString());
   QTextDocument* document = pane->document();
   const FileFormat format = format_of(document);
-  const std::string error = fileio::write_file(path.toStdString(), file_bytes(pane->all_lines(), format));
+  std::string error;
+  {
+    Busy busy(this);
+    error = fileio::write_file(path.toStdString(), file_bytes(pane->all_lines(), format));
+  }
   if (!error.empty()) {
     dialogs_->warn(this, tr("The file was not saved: %1.").arg(QString::fromStdString(error)));
     return false;
@@ -662,6 +748,11 @@ void MainWindow::fill_recent_menu() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (busy_) {  // a conversion is running: it stops, the window stays
+    cancel_ = true;
+    event->ignore();
+    return;
+  }
   std::vector<EditorPane*> panes;
   QStringList names;
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {

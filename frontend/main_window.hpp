@@ -78,6 +78,10 @@ class MainWindow : public QMainWindow {
   void redo();
   void next_marked();
   void previous_marked();
+  // A conversion that runs longer than this shows its progress and can be
+  // cancelled (500 ms unless set).
+  void set_progress_after(int ms) { progress_after_ms_ = ms; }
+
   // View > Wide Window: at least 80 columns in each pane where the screen
   // allows (else as wide as it allows), and back to the size before.
   void set_wide(bool on);
@@ -128,6 +132,10 @@ class MainWindow : public QMainWindow {
   bool coupling_ = false;  // a pane is being scrolled to follow the other
   int default_points_;
   QSize narrow_size_;
+  class Busy;
+  bool busy_ = false;     // opening, converting or saving
+  bool cancel_ = false;   // Escape during a conversion
+  int progress_after_ms_ = 500;
 };
 
 // The client width that gives each pane `columns` columns of `column_width`

@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -861,6 +862,29 @@ class WindowTest : public QObject {
       cleanup();
     }
     init();
+  }
+
+  void a_long_conversion_can_be_cancelled() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(numbered_lines(20000, QStringLiteral("\tld\ta,b ; %1")));
+    w.i8080_pane()->setPlainText(QStringLiteral("kept"));
+    w.set_progress_after(0);  // as if it took long
+    bool shown = false;
+    QTimer::singleShot(0, &w, [&] {
+      shown = w.findChild<QProgressBar*>(QStringLiteral("progress")) != nullptr;
+      QVERIFY(w.z80_pane()->isReadOnly());
+      QTest::keyClick(w.z80_pane(), Qt::Key_Z, Qt::ControlModifier);  // no undo meanwhile
+      QTest::keyClick(w.z80_pane(), Qt::Key_Escape);
+    });
+    w.convert_z80_to_8080();
+    QVERIFY(shown);
+    QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(w.z80_pane()->document()->blockCount(), 20000);
+    QVERIFY(!w.z80_pane()->isReadOnly());
+    QVERIFY(w.isVisible());  // Escape cancelled, it did not quit
+    QVERIFY(w.findChild<QProgressBar*>(QStringLiteral("progress")) == nullptr);
+    w.convert_z80_to_8080();  // uncancelled, it converts
+    QCOMPARE(w.i8080_pane()->document()->blockCount(), 20000);
   }
 
   void find_bar() {
