@@ -596,8 +596,7 @@ void MainWindow::escape() {
     return;
   }
   if (find_bar_->isVisible() && find_bar_->isAncestorOf(QApplication::focusWidget())) {
-    find_bar_->hide();
-    if (find_bar_->pane() != nullptr) find_bar_->pane()->setFocus();
+    find_bar_->close_bar();
     return;
   }
   close();

@@ -2,6 +2,7 @@
 // answered by a script; settings go to a scratch folder.
 #include <QAction>
 #include <QApplication>
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -905,10 +906,19 @@ class WindowTest : public QObject {
     QCOMPARE(w.z80_pane()->textCursor().blockNumber(), 3);
     QTest::keyClick(w.find_bar()->text(), Qt::Key_F3, Qt::ShiftModifier);
     QCOMPARE(w.z80_pane()->textCursor().blockNumber(), 0);
-    // Escape in the find bar closes the bar, not the window.
-    QTest::keyClick(w.find_bar()->text(), Qt::Key_Escape);
+    // Escape in the find bar (from any of its controls) closes the bar, not
+    // the window, and the pane it searched has the focus again.
+    w.i8080_pane()->setFocus();
+    w.action("find")->trigger();
+    w.find_bar()->match_case()->setFocus();
+    QTest::keyClick(w.find_bar()->match_case(), Qt::Key_Escape);
     QVERIFY(!w.find_bar()->isVisible());
     QVERIFY(w.isVisible());
+    QCOMPARE(QApplication::focusWidget(), w.i8080_pane());
+    // Every control has its key.
+    QStringList texts;
+    for (const QAbstractButton* b : w.find_bar()->findChildren<QAbstractButton*>()) texts << b->text();
+    QCOMPARE(texts.filter(QStringLiteral("&")).size(), 4);
   }
 
   void font_size_for_both_panes() {
