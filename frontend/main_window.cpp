@@ -205,7 +205,13 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   statusBar()->addPermanentWidget(line_status_, 2);
   statusBar()->addPermanentWidget(z80_status_);
   statusBar()->addPermanentWidget(i8080_status_);
-  connect(statusBar(), &QStatusBar::messageChanged, message_, &ElidedLabel::set_full_text);
+  // The message area shows only while there is a message: the line text has
+  // the room otherwise.
+  message_->hide();
+  connect(statusBar(), &QStatusBar::messageChanged, message_, [this](const QString& text) {
+    message_->set_full_text(text);
+    message_->setVisible(!text.isEmpty());
+  });
   counts_timer_->setSingleShot(true);
   counts_timer_->setInterval(0);
   connect(counts_timer_, &QTimer::timeout, this, &MainWindow::update_counts);
