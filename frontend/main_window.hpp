@@ -13,11 +13,24 @@
 // keeps showing the lines the source shows, its caret on the source caret's
 // line. The panes scroll together however they scroll.
 //
+// A conversion's result belongs to its source: the target keeps its file only
+// when it was converted from the same source before. A conversion that runs
+// over half a second shows a progress bar; Escape cancels it, and then
+// neither pane changes. F8 walks the converted pane's marks from either pane.
+//
 // Files: File > Open (Ctrl+O into the focused pane), Save, Save As, Recent
-// Files; a dropped file opens like a chosen one. A pane's document carries
-// its file and the form to write it back in (text_file.hpp). The window asks
-// before it closes with unsaved text. Sizes, recent files, the last folder,
-// the font size and the relative-jump choice are remembered (QSettings).
+// Files; a dropped file opens like a chosen one; a file from the command line
+// alone goes to the pane of its notation. A pane's document carries its file
+// and the form to write it back in (text_file.hpp). Saving over the other
+// pane's file, a read-only file or another user's file asks first
+// (save_target.hpp). The window asks before it closes with unsaved text.
+//
+// The status bar: a message area (shown while there is a message), the caret
+// line's decision or reason for its mark, and each pane's counts; texts that
+// do not fit are elided, with the whole text as tooltip.
+//
+// Sizes, the wide window, recent files, the last folder, the font size and
+// the relative-jump choice are remembered (QSettings).
 #pragma once
 
 #include <QMainWindow>

@@ -888,6 +888,34 @@ class WindowTest : public QObject {
     QCOMPARE(w.i8080_pane()->document()->blockCount(), 20000);
   }
 
+  void status_texts_at_640_pixels() {
+    MainWindow& w = *window_;
+    QCOMPARE(w.client()->width(), 640);
+    const QString deep = dir_->filePath(QStringLiteral("a/very/long/path/of/folders/that/goes/on/and/on/prog.z80"));
+    QDir().mkpath(QFileInfo(deep).path());
+    write_bytes(deep, QByteArray("\tjr\tx\n").repeated(1933));
+    QVERIFY(w.open_file(w.z80_pane(), deep));
+    w.convert_z80_to_8080();
+    w.i8080_pane()->setFocus();
+    script_.file_names.push_back(dir_->filePath(QStringLiteral("a/very/long/path/of/folders/that/goes/on/and/on/prog.asm")));
+    QVERIFY(w.save(w.i8080_pane()));
+    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080 1933 lines, 1933 marked"));
+    QCoreApplication::processEvents();
+    for (const QLabel* counts : {w.pane_status(w.z80_pane()), w.pane_status(w.i8080_pane())}) {
+      QVERIFY(counts->width() >= counts->fontMetrics().horizontalAdvance(counts->text()));  // whole
+    }
+    // The message keeps both ends of the path; the tooltip holds all of it.
+    frontend::ElidedLabel* message = w.message_area();
+    QVERIFY(message->isVisible());
+    QVERIFY(message->full_text().startsWith(QStringLiteral("Saved ")));
+    QCOMPARE(message->toolTip(), message->full_text());
+    const QString shown = message->shown_text();
+    QVERIFY2(shown.startsWith(QStringLiteral("Saved ")) && shown.endsWith(QStringLiteral("prog.asm")) &&
+                 shown.contains(QChar(0x2026)),
+             qPrintable(shown));
+    QVERIFY(w.line_status()->fontMetrics().horizontalAdvance(w.line_status()->shown_text()) <= w.line_status()->width());
+  }
+
   void find_bar() {
     MainWindow& w = *window_;
     w.z80_pane()->setPlainText(QStringLiteral("\tld a,b\n\tLD A,C\n\tldir\n\tld a,b"));
