@@ -35,8 +35,14 @@ std::string describe_state(const LineState& s) {
 bool carries_marking(std::u16string_view line, std::u16string_view marking) {
   const std::size_t at = engine::comment_start(line);
   if (at == std::u16string_view::npos || line.substr(at, marking.size()) != marking) return false;
-  // Only labels stand before it: a label ends at a blank or a colon.
-  return at == 0 || line[at - 1] == u'\t' || line[at - 1] == u' ' || line[at - 1] == u':';
+  if (at == 0) return true;
+  // Only labels stand before it, ended by a blank or a colon, as the
+  // translator writes them.
+  const char16_t last = line[at - 1];
+  if (last != u'\t' && last != u' ' && last != u':') return false;
+  engine::SourceLine labels;
+  engine::parse_line(line.substr(0, at), engine::LineRules{}, labels);
+  return labels.kind == engine::SourceLine::Kind::label_only;
 }
 
 Converted convert_lines(const std::vector<std::u16string>& lines, Translator translate,
