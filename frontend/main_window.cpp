@@ -457,7 +457,7 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   const QString source_file = file_of(source);
   const qulonglong source_document = number_of(source->document());
   const bool same_source =
-      was->property(kConvertedFrom).toInt() == (is_z80(source) ? 0 : 1) &&
+      was->property(kConvertedFrom).isValid() && was->property(kConvertedFrom).toInt() == (is_z80(source) ? 0 : 1) &&
       (source_file.isEmpty() ? was->property(kSourceDocument).toULongLong() == source_document
                              : was->property(kSourceFile).toString() == source_file);
   const QString path = same_source ? was->property(kPath).toString() : QString();
