@@ -26,17 +26,24 @@
 
 #include "cli/translate_stream.hpp"
 #include "cli/verify_files.hpp"
+#include "engine/line_reader.hpp"
+#include "engine/notation_detect.hpp"
 #include "fileio/safe_file.hpp"
 
 namespace {
 
 constexpr const char* kHelp =
-    "usage: asmconv (--to-8080 | --to-z80) [options] [FILE...]\n"
+    "usage: asmconv [--to-8080 | --to-z80] [options] [FILE...]\n"
     "\n"
     "Translates assembly source line by line: --to-8080 reads Z80 mnemonics and\n"
     "writes 8080 mnemonics, --to-z80 the other way. A line with no equivalent comes\n"
     "out marked \"; cannot convert:\" (--to-8080) or \";Cannot convert:\" (--to-z80),\n"
     "followed by the line as it was written.\n"
+    "\n"
+    "Without --to-8080 or --to-z80 the direction follows from the mnemonics of the\n"
+    "input's first 64 KiB (mov, mvi, jnz... against ld, jr, djnz...), and is told\n"
+    "on standard error; an input whose notation is unclear is an error. With one,\n"
+    "a file that looks like the other notation gets a warning.\n"
     "\n"
     "Without FILE, or with \"-\", standard input is read (from where it stands).\n"
     "Input is UTF-8, or UTF-8 or UTF-16 with a byte order mark, which the output\n"
@@ -182,7 +189,7 @@ std::string parse(int argc, char** argv, Options& o) {
     }
   }
   if (o.help || o.version) return {};
-  if (o.to_8080 == o.to_z80) return "say either --to-8080 or --to-z80 (see --help)";
+  if (o.to_8080 && o.to_z80) return "say either --to-8080 or --to-z80 (see --help)";
   if (o.inputs.empty()) o.inputs.emplace_back("-");
   if (!o.output.empty() && !o.folder.empty()) return "-o and -d exclude each other";
   if (!o.output.empty() && o.inputs.size() > 1) return "-o takes one input; use -d DIR for several";
@@ -229,6 +236,39 @@ void learn_macros(int fd, engine::MacroNames& macros) {
   macros.learn_text(text);
 }
 
+// How much of an input tells its notation.
+constexpr std::size_t kSample = 64 << 10;
+
+// The notation of an input's start. A regular file is read where it stands
+// without moving its offset; anything else only when `keep` is given, which
+// then holds what was read, to be translated first.
+std::optional<engine::Notation> sniff_notation(int fd, std::string* keep) {
+  std::string sample(kSample, '\0');
+  struct stat st {};
+  const off_t at = ::lseek(fd, 0, SEEK_CUR);
+  ssize_t n = -1;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && at >= 0) {
+    n = ::pread(fd, sample.data(), sample.size(), at);
+  } else if (keep != nullptr) {
+    std::size_t got = 0;
+    while (got < sample.size()) {
+      const ssize_t r = ::read(fd, sample.data() + got, sample.size() - got);
+      if (r < 0 && errno == EINTR) continue;
+      if (r <= 0) break;
+      got += static_cast<std::size_t>(r);
+    }
+    n = static_cast<ssize_t>(got);
+    keep->assign(sample, 0, got);
+  }
+  if (n <= 0) return std::nullopt;
+  sample.resize(static_cast<std::size_t>(n));
+  engine::NotationCount count;
+  for (const std::u16string& line : engine::read_lines(sample).lines) count.add_line(line);
+  return count.notation();
+}
+
+const char* notation_name(engine::Notation n) { return n == engine::Notation::z80 ? "Z80" : "8080"; }
+
 // Translates one input to one output ("" or "-": standard output), never
 // replacing a file of `keep` (the run's inputs). Returns the exit status it
 // asks for (0, 1 or 2).
@@ -244,6 +284,24 @@ int translate_file(const Options& o, const std::string& input, const std::string
     return fail("cannot read " + shown + ": " + fileio::reason(EISDIR));
   }
 
+  // The direction: given, or told by the input.
+  engine::Direction direction = o.to_z80 ? engine::Direction::i8080_to_z80 : engine::Direction::z80_to_8080;
+  std::string head;  // read to tell the notation: translated first
+  const bool detect = !o.to_8080 && !o.to_z80;
+  const std::optional<engine::Notation> notation = sniff_notation(fd, detect ? &head : nullptr);
+  if (detect) {
+    if (!notation) {
+      if (!standard_in) ::close(fd);
+      return fail("say either --to-8080 or --to-z80: the notation of " + shown + " is not clear");
+    }
+    direction = *notation == engine::Notation::z80 ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
+    std::fprintf(stderr, "asmconv: %s looks like %s source: translating to %s\n", shown.c_str(),
+                 notation_name(*notation), *notation == engine::Notation::z80 ? "8080" : "Z80");
+  } else if (notation && (*notation == engine::Notation::z80) != o.to_8080) {
+    std::fprintf(stderr, "asmconv: warning: %s looks like %s source, not %s\n", shown.c_str(), notation_name(*notation),
+                 o.to_8080 ? "Z80" : "8080");
+  }
+
   fileio::SafeFile file;
   const bool to_stdout = output.empty() || output == "-";
   if (!to_stdout) {
@@ -253,7 +311,7 @@ int translate_file(const Options& o, const std::string& input, const std::string
     }
   }
   cli::StreamOptions so;
-  so.direction = o.to_8080 ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
+  so.direction = direction;
   so.engine = o.engine;
   so.encoding = o.encoding;
   so.threads = o.threads;
@@ -266,7 +324,15 @@ int translate_file(const Options& o, const std::string& input, const std::string
   so.macros = &macros;
   int out_error = 0, diagnostics_error = 0;  // errno of a failed write
   const cli::StreamResult r = cli::translate_stream(
-      [fd](char* buffer, std::size_t size) { return static_cast<long>(::read(fd, buffer, size)); },
+      [fd, &head, kept = std::size_t{0}](char* buffer, std::size_t size) mutable {
+        if (kept < head.size()) {
+          const std::size_t n = std::min(size, head.size() - kept);
+          std::memcpy(buffer, head.data() + kept, n);
+          kept += n;
+          return static_cast<long>(n);
+        }
+        return static_cast<long>(::read(fd, buffer, size));
+      },
       [&](std::string_view bytes) {
         if (to_stdout ? write_fd(STDOUT_FILENO, bytes) : file.write(bytes)) return true;
         out_error = errno;
@@ -379,10 +445,16 @@ int main(int argc, char** argv) {
   std::vector<std::string> outputs;
   for (const std::string& input : options.inputs) {
     namespace fs = std::filesystem;
+    bool to_8080 = options.to_8080;
+    if (!options.folder.empty() && !options.to_8080 && !options.to_z80) {  // the extension follows the notation the file shows
+      if (const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+        to_8080 = sniff_notation(fd, nullptr) != engine::Notation::i8080;
+        ::close(fd);
+      }
+    }
     outputs.push_back(options.folder.empty()
                           ? options.output
-                          : (fs::path(options.folder) /
-                             fs::path(input).filename().replace_extension(options.to_8080 ? ".asm" : ".z80"))
+                          : (fs::path(options.folder) / fs::path(input).filename().replace_extension(to_8080 ? ".asm" : ".z80"))
                                 .string());
   }
   // Standard output appended to an input would read back what it writes.

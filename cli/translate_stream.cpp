@@ -1,6 +1,7 @@
 #include "cli/translate_stream.hpp"
 
 #include "engine/verify.hpp"
+#include "engine/mark_reason.hpp"
 
 #include <algorithm>
 #include <condition_variable>
@@ -311,16 +312,29 @@ class Translator {
         const std::size_t from = marked ? info.out_begin - marking_size() : info.out_begin;
         append_shown(part.diagnostics, std::string_view(part.out).substr(from, info.out_end - from));
       }
+      if (marked) append_reason(info, source, part.diagnostics);
       part.diagnostics += '\n';
     }
     if (options_.check && marked) {
       part.diagnostics += where + "cannot convert: ";
       append_shown(part.diagnostics, source);
+      append_reason(info, source, part.diagnostics);
       part.diagnostics += '\n';
     }
   }
 
  private:
+  // " -- CODE: why" (engine/mark_reason.hpp).
+  void append_reason(const engine::LineInfo& info, const std::string& source, std::string& out) const {
+    const engine::MarkReason reason =
+        engine::mark_reason(options_.direction, info.outcome, engine::utf8_to_utf16(source));
+    if (reason.code.empty()) return;
+    out += " -- ";
+    out += reason.code;
+    out += ": ";
+    out += reason.text;
+  }
+
   // Bytes of the marking in the output (it is ASCII).
   std::size_t marking_size() const {
     return (options_.direction == engine::Direction::z80_to_8080 ? engine::kZ80To8080Marking

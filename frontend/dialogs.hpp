@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace frontend {
@@ -16,6 +17,9 @@ class Dialogs {
   enum class Answer { save, discard, cancel };
   // "Save changes to ...?" with Save, Discard and Cancel; Escape is Cancel.
   virtual Answer ask_save_changes(QWidget* parent, const QString& names) = 0;
+  // A question about replacing a file (`text` says why), with Replace and
+  // Cancel; Cancel is the default and Escape.
+  virtual bool ask_replace(QWidget* parent, const QString& text) = 0;
   // "This does not look like a text file. Open anyway?"
   virtual bool ask_open_anyway(QWidget* parent, const QString& name) = 0;
   virtual void warn(QWidget* parent, const QString& text) = 0;
@@ -27,5 +31,10 @@ class Dialogs {
 };
 
 std::unique_ptr<Dialogs> qt_dialogs();
+
+// The message boxes qt_dialogs() shows, built but not shown. Every button has
+// a mnemonic (Alt+S Save, Alt+D Don't Save, Alt+R Replace); Escape is Cancel.
+std::unique_ptr<QMessageBox> save_changes_box(QWidget* parent, const QString& names);
+std::unique_ptr<QMessageBox> replace_box(QWidget* parent, const QString& text);
 
 }  // namespace frontend

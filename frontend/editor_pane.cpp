@@ -15,6 +15,9 @@
 #include <QTextDocument>
 #include <QTimer>
 
+#include "frontend/fixed_font.hpp"
+#include "frontend/pane_commands.hpp"
+
 namespace frontend {
 namespace {
 
@@ -92,7 +95,7 @@ EditorPane::EditorPane(const QString& select_all_text, QWidget* parent)
   setTabChangesFocus(false);
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
-  setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  setFont(fixed_pitch_font());
   set_font_points(font().pointSize());
 
   // Keep the selection visible without the focus.
@@ -158,6 +161,10 @@ QTextDocument* EditorPane::make_document(const QString& text, bool one_empty_lin
   if (!states.empty()) {
     std::size_t i = 0;
     for (QTextBlock b = document->begin(); b.isValid() && i < states.size(); b = b.next(), ++i) b.setUserState(states[i]);
+  } else if (!marking_.empty()) {
+    for (QTextBlock b = document->begin(); b.isValid(); b = b.next()) {
+      if (marked_text(b)) b.setUserState(kMarkedByText);
+    }
   }
   return document;
 }
@@ -184,21 +191,35 @@ void EditorPane::fill(const QString& text, bool one_empty_line, const std::vecto
 void EditorPane::watch(QTextDocument* document) {
   if (watched_) disconnect(watched_, nullptr, this, nullptr);
   watched_ = document;
-  // An edit drops the state of the lines it touches, no other.
+  // An edit (also an undo or a redo) drops the state of the lines it touches,
+  // no other; a touched line that carries the marking is marked (keeping the
+  // conversion's state if it had one).
   connect(document, &QTextDocument::contentsChange, this, [this](int position, int, int added) {
     QTextDocument* d = this->document();
     if (added > 0 || d->property(kOneEmptyLine).toBool()) d->setProperty(kOneEmptyLine, false);
     QTextBlock last = d->findBlock(position + added);
     if (!last.isValid()) last = d->lastBlock();
-    bool dropped = false;
+    bool changed = false;
     for (QTextBlock b = d->findBlock(position); b.isValid(); b = b.next()) {
-      dropped = dropped || marked(b);
-      b.setUserState(-1);
+      const bool was = marked(b);
+      const bool is = marked_text(b);
+      if (!(was && is)) b.setUserState(is ? kMarkedByText : -1);
+      changed = changed || was != is;
       if (b == last) break;
     }
-    if (dropped) ticks_timer_->start();
+    if (changed) ticks_timer_->start();
   });
   connect(document, &QTextDocument::blockCountChanged, ticks_timer_, qOverload<>(&QTimer::start));
+}
+
+void EditorPane::set_marking(std::u16string_view marking) { marking_ = marking; }
+
+bool EditorPane::marked_text(const QTextBlock& block) const {
+  if (marking_.empty()) return false;
+  const QString text = block.text();
+  return carries_marking(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                             static_cast<std::size_t>(text.size())),
+                         marking_);
 }
 
 void EditorPane::update_ticks() {
@@ -291,7 +312,10 @@ void EditorPane::go_to_line(int line, bool select) {
   const QTextBlock b = document()->findBlockByNumber(line);
   if (!b.isValid()) return;
   QTextCursor cursor(b);
-  if (select) cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  if (select) {  // the caret at the start, where the statement is
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+  }
   setTextCursor(cursor);
   ensureCursorVisible();
 }

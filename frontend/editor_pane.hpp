@@ -1,6 +1,6 @@
 // An editor pane of the window.
 //
-// A plain-text editor that never wraps lines, in the system's fixed-pitch font
+// A plain-text editor that never wraps lines, in a fixed-pitch font (fixed_font.hpp)
 // with tab stops every 8 characters, and both scroll bars. A typed Tab inserts
 // a tab; Tab with Ctrl, Shift or Alt moves the focus (Shift: backwards). The
 // selection stays visible when the pane loses the focus. A right click (or the
@@ -13,7 +13,9 @@
 // (pane_commands.hpp): how it was decided and whether it is marked. Marked
 // lines are tinted and show as ticks beside the vertical scroll bar. Editing
 // a line drops its own state only; the others keep theirs until the document
-// is replaced.
+// is replaced. Whether a line is marked follows its text: a line that carries
+// the pane's marking (set_marking) is marked, however it got there (typed,
+// undone, redone, read from a file), and one that no longer does is not.
 //
 // Undo and redo keys are not the editor's: the pane asks the window, which
 // keeps one history of both panes (edit_history.hpp). A document is replaced
@@ -30,6 +32,7 @@
 
 class QMenu;
 class QTimer;
+class QTextBlock;
 class QTextDocument;
 
 namespace frontend {
@@ -62,6 +65,12 @@ class EditorPane : public QPlainTextEdit, public Pane {
   // pane shows, which must be empty: laid out once, as it goes in.
   void fill(const QString& text, bool one_empty_line, const std::vector<int>& states);
 
+  // The not-convertible marking of this pane's notation (the translation into
+  // it writes this text); lines that carry it are marked.
+  void set_marking(std::u16string_view marking);
+  // The state of a line marked by its text alone, the conversion's decision unknown.
+  static constexpr int kMarkedByText = 1;
+
   // Marks the given lines (indices from 0), dropping every other state.
   void set_marked_lines(const std::vector<std::size_t>& lines);
   std::vector<std::size_t> marked_lines() const;
@@ -75,7 +84,8 @@ class EditorPane : public QPlainTextEdit, public Pane {
   QMenu* context_menu() const { return menu_; }
   int first_visible_line() const;
   void scroll_to_line(int line);
-  // Puts the caret at the start of a line (and selects it with `select`).
+  // Puts the caret at the start of a line (and selects it with `select`,
+  // the caret staying at the start).
   void go_to_line(int line, bool select);
 
   int font_points() const;
@@ -101,6 +111,7 @@ class EditorPane : public QPlainTextEdit, public Pane {
  private:
   void watch(QTextDocument* document);
   void update_ticks();
+  bool marked_text(const QTextBlock& block) const;
 
   QMenu* menu_;
   QAction* cut_;
@@ -109,6 +120,7 @@ class EditorPane : public QPlainTextEdit, public Pane {
   QTimer* ticks_timer_;
   bool one_empty_line_ = false;  // an empty line was appended to the empty pane
   QPointer<QTextDocument> watched_;
+  std::u16string marking_;
 };
 
 }  // namespace frontend

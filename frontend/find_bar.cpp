@@ -12,16 +12,16 @@
 namespace frontend {
 
 FindBar::FindBar(QWidget* parent)
-    : QWidget(parent), text_(new QLineEdit(this)), match_case_(new QCheckBox(tr("Match case"), this)),
-      whole_word_(new QCheckBox(tr("Whole word"), this)) {
+    : QWidget(parent), text_(new QLineEdit(this)), match_case_(new QCheckBox(tr("Match ca&se"), this)),
+      whole_word_(new QCheckBox(tr("&Whole word"), this)) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(4, 2, 4, 2);
   layout->addWidget(new QLabel(tr("Find:"), this));
   layout->addWidget(text_, 1);
   layout->addWidget(match_case_);
   layout->addWidget(whole_word_);
-  auto* next = new QPushButton(tr("Next"), this);
-  auto* previous = new QPushButton(tr("Previous"), this);
+  auto* next = new QPushButton(tr("&Next"), this);
+  auto* previous = new QPushButton(tr("&Previous"), this);
   auto* close = new QToolButton(this);
   close->setText(QStringLiteral("×"));
   close->setToolTip(tr("Close the find bar (Escape)"));
@@ -30,7 +30,7 @@ FindBar::FindBar(QWidget* parent)
   layout->addWidget(close);
   connect(next, &QPushButton::clicked, this, &FindBar::find_next);
   connect(previous, &QPushButton::clicked, this, &FindBar::find_previous);
-  connect(close, &QToolButton::clicked, this, &QWidget::hide);
+  connect(close, &QToolButton::clicked, this, &FindBar::close_bar);
   connect(text_, &QLineEdit::returnPressed, this, &FindBar::find_next);
   setFocusProxy(text_);
 }
@@ -42,6 +42,11 @@ void FindBar::open_on(QPlainTextEdit* pane) {
   show();
   text_->setFocus();
   text_->selectAll();
+}
+
+void FindBar::close_bar() {
+  hide();
+  if (pane_ != nullptr) pane_->setFocus();
 }
 
 bool FindBar::find_next() { return find(false); }

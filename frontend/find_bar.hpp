@@ -1,6 +1,8 @@
 // The find bar: a text, "Match case" and "Whole word", and buttons for the
 // next and previous occurrence. It finds in the pane it was opened on; the
-// search goes round the ends of the text, and says so.
+// search goes round the ends of the text, and says so. Closed (Escape, the
+// close button), it gives the focus back to that pane. Alt+S, Alt+W, Alt+N
+// and Alt+P reach its controls.
 #pragma once
 
 #include <QWidget>
@@ -25,6 +27,7 @@ class FindBar : public QWidget {
   QCheckBox* whole_word() const { return whole_word_; }
 
  public slots:
+  void close_bar();
   // Selects the next (previous) occurrence in the pane. Returns whether there is one.
   bool find_next();
   bool find_previous();

@@ -1,15 +1,29 @@
 // converter: the desktop window over the translation engine.
 //
-//   converter [Z80FILE [8080FILE]]   opens the files into the panes
+//   converter FILE                   opens FILE into the pane of its notation
+//   converter Z80FILE 8080FILE       opens the files into the panes
 //   converter --help | --version     answers and exits (no display needed)
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QScreen>
 #include <QSettings>
 #include <cstdio>
+#include <cstring>
 
 #include "frontend/editor_pane.hpp"
 #include "frontend/main_window.hpp"
+
+// Whether a window can be shown. Without a display the platform plugin would
+// end the program with an abort and its own text; a platform chosen
+// explicitly (offscreen, say) that needs none is taken at its word.
+static bool has_display(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0) return true;
+  }
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland")) return true;
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
 
 int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("converter"));
@@ -43,6 +57,10 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  if (!has_display(argc, argv)) {
+    std::fputs("converter needs a display (DISPLAY or WAYLAND_DISPLAY)\n", stderr);
+    return 2;
+  }
   QApplication app(argc, argv);
   frontend::MainWindow window;
   const bool placed = QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")).contains(QStringLiteral("geometry"));
@@ -53,7 +71,11 @@ int main(int argc, char** argv) {
     }
   }
   const QStringList files = parser.positionalArguments();
-  if (files.size() > 0) window.open_file(window.z80_pane(), files[0]);
-  if (files.size() > 1) window.open_file(window.i8080_pane(), files[1]);
+  // One file (a file manager's "open with") goes to the pane of its notation.
+  if (files.size() == 1) window.open_file(window.z80_pane(), files[0], true);
+  if (files.size() == 2) {
+    window.open_file(window.z80_pane(), files[0]);
+    window.open_file(window.i8080_pane(), files[1]);
+  }
   return app.exec();
 }

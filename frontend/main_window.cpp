@@ -8,8 +8,13 @@
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
+#include <QElapsedTimer>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSignalBlocker>
+#include <cmath>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
@@ -17,9 +22,14 @@
 #include <QTimer>
 
 #include "fileio/safe_file.hpp"
+#include "engine/mark_reason.hpp"
+#include "engine/notation_detect.hpp"
 #include "frontend/edit_history.hpp"
+#include "frontend/elided_label.hpp"
 #include "frontend/editor_pane.hpp"
+#include "engine/source_line.hpp"
 #include "frontend/find_bar.hpp"
+#include "frontend/save_target.hpp"
 #include "frontend/text_file.hpp"
 
 // The icon lives in this library's resources; they must be registered by name,
@@ -41,6 +51,18 @@ const char* const kEncoding = "file_encoding";
 const char* const kLineEnd = "file_line_end";
 const char* const kFinalLineEnd = "file_final_line_end";
 const char* const kConvertedFrom = "converted_from";  // 0: the Z80 pane, 1: the 8080 pane
+// What a conversion's result came from: the source's file, and the source's
+// document (a number of its own, for a source without a file).
+const char* const kSourceFile = "source_file";
+const char* const kSourceDocument = "source_document";
+const char* const kDocumentNumber = "document_number";
+
+// A number that tells a document apart from every other in this run.
+qulonglong number_of(QTextDocument* d) {
+  static qulonglong next = 0;
+  if (!d->property(kDocumentNumber).isValid()) d->setProperty(kDocumentNumber, ++next);
+  return d->property(kDocumentNumber).toULongLong();
+}
 
 FileFormat format_of(const QTextDocument* d) {
   FileFormat f;
@@ -88,9 +110,67 @@ class ClientArea : public QWidget {
   std::function<void(QSize)> place_;
 };
 
+// A status bar whose messages are shown by a label of the window's (which
+// elides them to fit), not drawn over the other labels.
+class StatusBar : public QStatusBar {
+ public:
+  using QStatusBar::QStatusBar;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {}
+};
+
 QSettings settings() { return QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")); }
 
 }  // namespace
+
+// While the window works (opens, converts, saves): the busy cursor, the panes
+// read-only, the menus and buttons off; progress() shows a bar in the status
+// bar and lets the window paint and hear Escape.
+class MainWindow::Busy {
+ public:
+  explicit Busy(MainWindow* w) : w_(w) {
+    w_->busy_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (EditorPane* p : {w_->z80_pane_, w_->i8080_pane_}) {
+      read_only_.push_back(p->isReadOnly());
+      p->setReadOnly(true);
+    }
+  }
+  ~Busy() {
+    QApplication::restoreOverrideCursor();
+    w_->z80_pane_->setReadOnly(read_only_[0]);
+    w_->i8080_pane_->setReadOnly(read_only_[1]);
+    if (bar_ != nullptr) {
+      w_->statusBar()->removeWidget(bar_);
+      delete bar_;
+      w_->menuBar()->setEnabled(true);
+      w_->to_8080_->setEnabled(true);
+      w_->to_z80_->setEnabled(true);
+    }
+    w_->busy_ = false;
+  }
+  void progress(int done, int total) {
+    if (bar_ == nullptr) {
+      bar_ = new QProgressBar(w_);
+      bar_->setObjectName(QStringLiteral("progress"));
+      bar_->setMaximumWidth(160);
+      bar_->setFormat(MainWindow::tr("%p% (Escape cancels)"));
+      w_->statusBar()->insertPermanentWidget(0, bar_);
+      w_->menuBar()->setEnabled(false);
+      w_->to_8080_->setEnabled(false);
+      w_->to_z80_->setEnabled(false);
+    }
+    bar_->setRange(0, total);
+    bar_->setValue(done);
+    QCoreApplication::processEvents();
+  }
+
+ private:
+  MainWindow* w_;
+  std::vector<bool> read_only_;
+  QProgressBar* bar_ = nullptr;
+};
 
 MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(std::move(dialogs)), counts_timer_(new QTimer(this)),
@@ -109,17 +189,29 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   i8080_label_ = caption(tr("8080 code"), client_);
   find_bar_ = new FindBar(client_);
   find_bar_->hide();
+  z80_pane_->set_marking(engine::k8080ToZ80Marking);
+  i8080_pane_->set_marking(engine::kZ80To8080Marking);
   z80_pane_->setObjectName(QStringLiteral("z80_pane"));
   i8080_pane_->setObjectName(QStringLiteral("i8080_pane"));
   last_focused_ = z80_pane_;
   default_points_ = z80_pane_->font_points();
 
+  setStatusBar(new StatusBar(this));
+  message_ = new ElidedLabel(Qt::ElideMiddle, this);
+  line_status_ = new ElidedLabel(Qt::ElideRight, this);
   z80_status_ = new QLabel(this);
   i8080_status_ = new QLabel(this);
-  line_status_ = new QLabel(this);
-  statusBar()->addPermanentWidget(line_status_);
+  statusBar()->addPermanentWidget(message_, 3);
+  statusBar()->addPermanentWidget(line_status_, 2);
   statusBar()->addPermanentWidget(z80_status_);
   statusBar()->addPermanentWidget(i8080_status_);
+  // The message area shows only while there is a message: the line text has
+  // the room otherwise.
+  message_->hide();
+  connect(statusBar(), &QStatusBar::messageChanged, message_, [this](const QString& text) {
+    message_->set_full_text(text);
+    message_->setVisible(!text.isEmpty());
+  });
   counts_timer_->setSingleShot(true);
   counts_timer_->setInterval(0);
   connect(counts_timer_, &QTimer::timeout, this, &MainWindow::update_counts);
@@ -166,6 +258,10 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   QSettings s = settings();
   set_font_points(s.value(QStringLiteral("fontSize"), default_points_).toInt());
   action("jr_as_jump")->setChecked(s.value(QStringLiteral("jrAsJump"), false).toBool());
+  {  // the saved geometry holds the wide size already
+    const QSignalBlocker quiet(action("wide_window"));
+    action("wide_window")->setChecked(s.value(QStringLiteral("wideWindow"), false).toBool());
+  }
   adjustSize();
   if (!restoreGeometry(s.value(QStringLiteral("geometry")).toByteArray())) resize(sizeHint());
   update_title();
@@ -254,6 +350,10 @@ void MainWindow::build_menus() {
   make(view, "zoom_out", tr("&Smaller Font"), {QKeySequence::ZoomOut}, [this] { set_font_points(z80_pane_->font_points() - 1); });
   make(view, "zoom_reset", tr("&Normal Font Size"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
        [this] { set_font_points(default_points_); });
+  view->addSeparator();
+  QAction* wide = make(view, "wide_window", tr("&Wide Window"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W)},
+                       &MainWindow::set_wide);
+  wide->setCheckable(true);
 
   QMenu* convert = menuBar()->addMenu(tr("&Convert"));
   make(convert, "convert_to_8080", tr("Z80 -> 8080"), {QKeySequence(Qt::CTRL | Qt::Key_Period)},
@@ -307,6 +407,7 @@ void MainWindow::convert_8080_to_z80() {
 }
 
 void MainWindow::convert(EditorPane* source, EditorPane* target, Translator translate) {
+  if (busy_) return;
   const int top = source->first_visible_line();
   const int caret = source->textCursor().blockNumber();
   engine::Options options;
@@ -317,9 +418,21 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   states.reserve(static_cast<std::size_t>(source->document()->blockCount()));
   QTextBlock block = source->count_lines() > 0 ? source->document()->begin() : QTextBlock();
   QString line;
+  // A long conversion shows its progress and keeps the window painting;
+  // Escape (or closing the window) cancels it, and then nothing changes.
+  // Meanwhile nothing may change the panes.
+  Busy busy(this);
+  QElapsedTimer clock;
+  clock.start();
+  int done = 0;
+  cancel_ = false;
   convert_each(
       [&]() -> std::optional<std::u16string_view> {
-        if (!block.isValid()) return std::nullopt;
+        if (!block.isValid() || cancel_) return std::nullopt;
+        if (++done % 2048 == 0 && clock.elapsed() >= progress_after_ms_) {
+          busy.progress(done, source->document()->blockCount());
+          if (cancel_) return std::nullopt;
+        }
         line = block.text();
         block = block.next();
         return std::u16string_view(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size()));
@@ -330,14 +443,28 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
         text.append(reinterpret_cast<const QChar*>(out.data()), static_cast<qsizetype>(out.size()));
         states.push_back(state);
       });
+  if (cancel_) {
+    statusBar()->showMessage(tr("Conversion cancelled: nothing changed"), 4000);
+    return;
+  }
   const bool one_empty_line = states.size() == 1 && text.isEmpty();
   // The new document is shown empty and filled there: laid out once.
   QTextDocument* document = target->make_document(QString(), false);
-  // The target keeps its file; an untitled one takes the source's form.
+  // A translation belongs to its source: the target keeps its file (and the
+  // form of that file) only when it was converted from this same source
+  // before; otherwise it is untitled, in the source's form.
   const QTextDocument* was = target->document();
-  const QString path = was->property(kPath).toString();
+  const QString source_file = file_of(source);
+  const qulonglong source_document = number_of(source->document());
+  const bool same_source =
+      was->property(kConvertedFrom).isValid() && was->property(kConvertedFrom).toInt() == (is_z80(source) ? 0 : 1) &&
+      (source_file.isEmpty() ? was->property(kSourceDocument).toULongLong() == source_document
+                             : was->property(kSourceFile).toString() == source_file);
+  const QString path = same_source ? was->property(kPath).toString() : QString();
   set_file(document, path, path.isEmpty() ? format_of(source->document()) : format_of(was));
   document->setProperty(kConvertedFrom, is_z80(source) ? 0 : 1);
+  document->setProperty(kSourceFile, source_file);
+  document->setProperty(kSourceDocument, source_document);
   coupling_ = true;
   history_->replace_document(target, document, is_z80(source) ? tr("conversion Z80 -> 8080") : tr("conversion 8080 -> Z80"));
   target->fill(text, one_empty_line, states);
@@ -349,8 +476,12 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   statusBar()->showMessage(tr("Converted %n line(s)", nullptr, static_cast<int>(states.size())), 4000);
 }
 
-void MainWindow::undo() { history_->undo(); }
-void MainWindow::redo() { history_->redo(); }
+void MainWindow::undo() {
+  if (!busy_) history_->undo();
+}
+void MainWindow::redo() {
+  if (!busy_) history_->redo();
+}
 
 void MainWindow::follow_document(EditorPane* pane) {
   connect(pane->document(), &QTextDocument::modificationChanged, this, &MainWindow::update_title,
@@ -377,7 +508,7 @@ void MainWindow::update_title() {
 
 void MainWindow::update_counts() {
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
-    pane_status(pane)->setText(tr("%1: %2 lines, %3 cannot convert")
+    pane_status(pane)->setText(tr("%1 %2 lines, %3 marked")
                                    .arg(is_z80(pane) ? QStringLiteral("Z80") : QStringLiteral("8080"))
                                    .arg(pane->count_lines())
                                    .arg(pane->marked_lines().size()));
@@ -385,20 +516,45 @@ void MainWindow::update_counts() {
   update_line_status();
 }
 
+QString MainWindow::line_description(const EditorPane* pane, int line) const {
+  if (line >= static_cast<int>(pane->count_lines())) return {};
+  const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
+  engine::Options options;
+  options.jr_as_jump = action("jr_as_jump")->isChecked();
+  if (pane->is_marked(line)) {
+    // Why: the source line (this line without its marking) converted again.
+    std::u16string source = content;
+    const std::u16string_view marking = is_z80(pane) ? engine::k8080ToZ80Marking : engine::kZ80To8080Marking;
+    if (const std::size_t at = source.find(marking); at != std::u16string::npos) source.erase(at, marking.size());
+    const engine::Direction direction = is_z80(pane) ? engine::Direction::i8080_to_z80 : engine::Direction::z80_to_8080;
+    if (!is_z80(pane) && decode_state(pane->line_state(line)).has_value()) {
+      options.jr_as_jump = false;  // a conversion marked it: whatever the option was then, it is marked now
+    }
+    const engine::Translation t =
+        is_z80(pane) ? engine::translate_8080_to_z80(source, options) : engine::translate_z80_to_8080(source, options);
+    const engine::MarkReason reason =
+        engine::mark_reason(direction, t.outcome, std::u16string_view(source).substr(t.source_begin, t.source_end - t.source_begin));
+    if (reason.code.empty()) return tr("marked");
+    return QString::fromUtf8(reason.text.data(), static_cast<qsizetype>(reason.text.size())) + QStringLiteral(" [") +
+           QString::fromUtf8(reason.code.data(), static_cast<qsizetype>(reason.code.size())) + QLatin1Char(']');
+  }
+  std::optional<LineState> state = decode_state(pane->line_state(line));
+  if (!state) {
+    // A line no conversion wrote: how converting this pane would decide it.
+    const engine::Translation t =
+        is_z80(pane) ? engine::translate_z80_to_8080(content, options) : engine::translate_8080_to_z80(content, options);
+    state = decode_state(encode_state(t.outcome));
+  }
+  // A comment alone is a comment, not a blank line.
+  if (state->decision == engine::Decision::blank && !engine::only_blanks(content)) return tr("comment");
+  return QString::fromStdString(describe_state(*state));
+}
+
 void MainWindow::update_line_status() {
   EditorPane* pane = focused_pane();
   const int line = pane->textCursor().blockNumber();
-  QString text;
-  if (const auto state = decode_state(pane->line_state(line))) {
-    text = QString::fromStdString(describe_state(*state));
-  } else if (line < static_cast<int>(pane->count_lines())) {
-    // A line no conversion wrote: how converting this pane would decide it.
-    const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
-    const engine::Translation t =
-        is_z80(pane) ? engine::translate_z80_to_8080(content) : engine::translate_8080_to_z80(content);
-    text = QString::fromStdString(describe_state(*decode_state(encode_state(t.outcome))));
-  }
-  line_status_->setText(tr("Line %1: %2").arg(line + 1).arg(text));
+  const QString text = line_description(pane, line);
+  line_status_->set_full_text(text.isEmpty() ? tr("Line %1").arg(line + 1) : tr("Line %1: %2").arg(line + 1).arg(text));
 }
 
 void MainWindow::update_edit_actions() {
@@ -415,15 +571,24 @@ void MainWindow::next_marked() { go_to_marked(true); }
 void MainWindow::previous_marked() { go_to_marked(false); }
 
 void MainWindow::go_to_marked(bool forward) {
-  EditorPane* pane = focused_pane();
+  // The marks are in the pane a conversion wrote: the focused one if it holds
+  // any, else the other; the walk starts from the focused pane's caret line.
+  EditorPane* focused = focused_pane();
+  EditorPane* pane = focused->marked_lines().empty() ? other(focused) : focused;
   bool wrapped = false;
-  const int line = pane->find_marked(pane->textCursor().blockNumber(), forward, wrapped);
+  const int from = std::min(focused->textCursor().blockNumber(), pane->document()->blockCount() - 1);
+  const int line = pane->find_marked(from, forward, wrapped);
   if (line < 0) {
-    statusBar()->showMessage(tr("No marked lines in this pane"), 4000);
+    statusBar()->showMessage(tr("No marked lines"), 4000);
     return;
   }
-  pane->go_to_line(line, true);
   pane->setFocus();
+  // Both panes on the line, centred, from column 0 (the statement in view,
+  // also on a long line); the marked line selected with the caret at its start.
+  for (EditorPane* p : {other(pane), pane}) p->go_to_line(line, p == pane);
+  const int rows = std::max(1, pane->viewport()->height() / std::max(1, pane->fontMetrics().lineSpacing()));
+  pane->scroll_to_line(std::max(0, line - rows / 2));
+  for (EditorPane* p : {z80_pane_, i8080_pane_}) p->horizontalScrollBar()->setValue(0);
   if (wrapped) {
     statusBar()->showMessage(forward ? tr("Past the last marked line: back to the first")
                                      : tr("Before the first marked line: on to the last"),
@@ -432,9 +597,12 @@ void MainWindow::go_to_marked(bool forward) {
 }
 
 void MainWindow::escape() {
+  if (busy_) {
+    cancel_ = true;
+    return;
+  }
   if (find_bar_->isVisible() && find_bar_->isAncestorOf(QApplication::focusWidget())) {
-    find_bar_->hide();
-    if (find_bar_->pane() != nullptr) find_bar_->pane()->setFocus();
+    find_bar_->close_bar();
     return;
   }
   close();
@@ -454,16 +622,32 @@ void MainWindow::choose_and_open(EditorPane* pane) {
   if (!path.isEmpty()) open_file(pane, path);
 }
 
-bool MainWindow::open_file(EditorPane* pane, const QString& path) {
+bool MainWindow::open_file(EditorPane* pane, const QString& path, bool detect) {
+  if (busy_) return false;
   const std::string name = path.toStdString();
-  ReadResult read = read_text_file(name, false);
+  const auto read_file = [&](bool accept_binary) {
+    Busy busy(this);
+    return read_text_file(name, accept_binary);
+  };
+  ReadResult read = read_file(false);
   if (read.problem == ReadProblem::not_text) {
     if (!dialogs_->ask_open_anyway(this, path)) return false;
-    read = read_text_file(name, true);
+    read = read_file(true);
   }
   if (read.problem != ReadProblem::none) {
     dialogs_->warn(this, QString::fromStdString(describe_problem(read, name)));
     return false;
+  }
+  Busy busy(this);
+  bool detected = false;
+  if (detect) {
+    // The file's own notation picks its pane; a near tie keeps the one asked for.
+    engine::NotationCount count;
+    for (const std::u16string& line : read.file.lines) count.add_line(line);
+    if (const std::optional<engine::Notation> n = count.notation()) {
+      pane = *n == engine::Notation::z80 ? z80_pane_ : i8080_pane_;
+      detected = true;
+    }
   }
   QTextDocument* document = pane->make_document(read.file.lines);
   set_file(document, QFileInfo(path).absoluteFilePath(), read.file.format);
@@ -471,6 +655,11 @@ bool MainWindow::open_file(EditorPane* pane, const QString& path) {
   pane->moveCursor(QTextCursor::Start);
   pane->scroll_to_line(0);
   remember_file(pane, QFileInfo(path).absoluteFilePath());
+  if (detected) {
+    statusBar()->showMessage(tr("%1 looks like %2 source: opened in the %2 pane")
+                                 .arg(QFileInfo(path).fileName(), is_z80(pane) ? tr("Z80") : tr("8080")),
+                             6000);
+  }
   return true;
 }
 
@@ -494,15 +683,42 @@ bool MainWindow::save_as(EditorPane* pane) {
 }
 
 bool MainWindow::write_pane(EditorPane* pane, const QString& path) {
+  if (busy_) return false;
+  const EditorPane* shown = other(pane);
+  const QString name = QFileInfo(path).fileName();
+  switch (replace_concern(path.toStdString(), file_of(shown).toStdString())) {
+    case ReplaceConcern::none: break;
+    case ReplaceConcern::other_pane:
+      if (!dialogs_->ask_replace(this, tr("%1 is the file shown in the %2 pane. Replace it with the text of the %3 pane?")
+                                           .arg(name, is_z80(shown) ? tr("Z80") : tr("8080"),
+                                                is_z80(pane) ? tr("Z80") : tr("8080")))) {
+        return false;
+      }
+      break;
+    case ReplaceConcern::read_only:
+      if (!dialogs_->ask_replace(this, tr("%1 is read-only. Replace it all the same?").arg(name))) return false;
+      break;
+    case ReplaceConcern::other_owner:
+      if (!dialogs_->ask_replace(this, tr("%1 belongs to another user. Replace it all the same?").arg(name))) return false;
+      break;
+  }
+  const bool replaces_shown = same_file(path.toStdString(), file_of(shown).toStdString());
   QTextDocument* document = pane->document();
   const FileFormat format = format_of(document);
-  const std::string error = fileio::write_file(path.toStdString(), file_bytes(pane->all_lines(), format));
+  std::string error;
+  {
+    Busy busy(this);
+    error = fileio::write_file(path.toStdString(), file_bytes(pane->all_lines(), format));
+  }
   if (!error.empty()) {
     dialogs_->warn(this, tr("The file was not saved: %1.").arg(QString::fromStdString(error)));
     return false;
   }
   set_file(document, QFileInfo(path).absoluteFilePath(), format);
   document->setModified(false);
+  // The other pane's text is now kept nowhere: it is unsaved (saving it puts
+  // it back).
+  if (replaces_shown) shown->document()->setModified(true);
   remember_file(pane, QFileInfo(path).absoluteFilePath());
   update_title();
   statusBar()->showMessage(tr("Saved %1").arg(path), 4000);
@@ -537,6 +753,11 @@ void MainWindow::fill_recent_menu() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (busy_) {  // a conversion is running: it stops, the window stays
+    cancel_ = true;
+    event->ignore();
+    return;
+  }
   std::vector<EditorPane*> panes;
   QStringList names;
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
@@ -565,6 +786,36 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   }
   settings().setValue(QStringLiteral("geometry"), saveGeometry());
   event->accept();
+}
+
+void MainWindow::set_wide(bool on) {
+  settings().setValue(QStringLiteral("wideWindow"), on);
+  const QRect available = screen() != nullptr ? screen()->availableGeometry() : QRect(QPoint(), size());
+  const QSize frame = frameGeometry().size() - size();
+  if (!on) {
+    resize(narrow_size_.isValid() ? narrow_size_ : sizeHint());
+    settings().setValue(QStringLiteral("geometry"), saveGeometry());
+    return;
+  }
+  narrow_size_ = size();
+  // What a pane needs around its text: frame, scroll bar, margins, the caret.
+  const int chrome = z80_pane_->width() - z80_pane_->viewport()->width() +
+                     2 * static_cast<int>(z80_pane_->document()->documentMargin()) + 2;
+  const qreal column = QFontMetricsF(z80_pane_->font()).horizontalAdvance(QLatin1Char(' '));
+  const int width = std::max(this->width(), std::min(wide_client_width(80, column, chrome) + this->width() - client_->width(),
+                                                     available.width() - frame.width()));
+  resize(width, height());
+  // Still on the screen: moved left as far as it must.
+  const int right = available.x() + available.width() - frame.width() - width;
+  if (x() > right) move(std::max(available.x(), right), y());
+  settings().setValue(QStringLiteral("geometry"), saveGeometry());
+}
+
+int wide_client_width(int columns, qreal column_width, int pane_chrome) {
+  // place(): the left pane is 20 pixels narrower than the right one, and the
+  // buttons between them take 20.
+  const int pane = static_cast<int>(std::ceil(columns * column_width)) + pane_chrome;
+  return 2 * pane + 40;
 }
 
 QPoint centred_position(QSize outer, QRect screen) {

@@ -13,11 +13,24 @@
 // keeps showing the lines the source shows, its caret on the source caret's
 // line. The panes scroll together however they scroll.
 //
+// A conversion's result belongs to its source: the target keeps its file only
+// when it was converted from the same source before. A conversion that runs
+// over half a second shows a progress bar; Escape cancels it, and then
+// neither pane changes. F8 walks the converted pane's marks from either pane.
+//
 // Files: File > Open (Ctrl+O into the focused pane), Save, Save As, Recent
-// Files; a dropped file opens like a chosen one. A pane's document carries
-// its file and the form to write it back in (text_file.hpp). The window asks
-// before it closes with unsaved text. Sizes, recent files, the last folder,
-// the font size and the relative-jump choice are remembered (QSettings).
+// Files; a dropped file opens like a chosen one; a file from the command line
+// alone goes to the pane of its notation. A pane's document carries its file
+// and the form to write it back in (text_file.hpp). Saving over the other
+// pane's file, a read-only file or another user's file asks first
+// (save_target.hpp). The window asks before it closes with unsaved text.
+//
+// The status bar: a message area (shown while there is a message), the caret
+// line's decision or reason for its mark, and each pane's counts; texts that
+// do not fit are elided, with the whole text as tooltip.
+//
+// Sizes, the wide window, recent files, the last folder, the font size and
+// the relative-jump choice are remembered (QSettings).
 #pragma once
 
 #include <QMainWindow>
@@ -34,6 +47,7 @@ class QTimer;
 namespace frontend {
 
 class EditHistory;
+class ElidedLabel;
 class EditorPane;
 class FindBar;
 struct FileFormat;
@@ -53,13 +67,16 @@ class MainWindow : public QMainWindow {
   FindBar* find_bar() const { return find_bar_; }
   EditHistory* history() const { return history_; }
   QLabel* pane_status(const EditorPane* pane) const;
-  QLabel* line_status() const { return line_status_; }
+  ElidedLabel* line_status() const { return line_status_; }
+  ElidedLabel* message_area() const { return message_; }
   // A menu action by its object name ("save", "undo", "next_marked", ...).
   QAction* action(const char* name) const;
 
   // Opens the file into the pane (a question for a file that does not look
   // like text, a message for one that cannot be opened). True if it was opened.
-  bool open_file(EditorPane* pane, const QString& path);
+  // With `detect`, a file whose notation is clear (engine/notation_detect.hpp)
+  // goes into the pane of that notation instead, and the status bar says so.
+  bool open_file(EditorPane* pane, const QString& path, bool detect = false);
   bool save(EditorPane* pane);
   bool save_as(EditorPane* pane);
   // The pane's file, empty if it has none.
@@ -74,6 +91,13 @@ class MainWindow : public QMainWindow {
   void redo();
   void next_marked();
   void previous_marked();
+  // A conversion that runs longer than this shows its progress and can be
+  // cancelled (500 ms unless set).
+  void set_progress_after(int ms) { progress_after_ms_ = ms; }
+
+  // View > Wide Window: at least 80 columns in each pane where the screen
+  // allows (else as wide as it allows), and back to the size before.
+  void set_wide(bool on);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -96,6 +120,8 @@ class MainWindow : public QMainWindow {
   void update_title();
   void update_counts();
   void update_line_status();
+  // How the line was decided, or why it is marked ("" past the last line).
+  QString line_description(const EditorPane* pane, int line) const;
   void update_edit_actions();
   void follow_document(EditorPane* pane);
 
@@ -110,14 +136,24 @@ class MainWindow : public QMainWindow {
   FindBar* find_bar_;
   QLabel* z80_status_;
   QLabel* i8080_status_;
-  QLabel* line_status_;
+  ElidedLabel* line_status_;
+  ElidedLabel* message_;
   QMenu* recent_menu_ = nullptr;
   QTimer* counts_timer_;
   EditHistory* history_;
   EditorPane* last_focused_;
   bool coupling_ = false;  // a pane is being scrolled to follow the other
   int default_points_;
+  QSize narrow_size_;
+  class Busy;
+  bool busy_ = false;     // opening, converting or saving
+  bool cancel_ = false;   // Escape during a conversion
+  int progress_after_ms_ = 500;
 };
+
+// The client width that gives each pane `columns` columns of `column_width`
+// pixels, a pane needing `pane_chrome` pixels more than its text.
+int wide_client_width(int columns, qreal column_width, int pane_chrome);
 
 // Where a window of outer size `outer` stands centred on `screen`: at the
 // screen's edge in a dimension where the window is larger.

@@ -1,5 +1,6 @@
 #include "frontend/pane_commands.hpp"
 
+#include "engine/source_line.hpp"
 #include "frontend/text_file.hpp"
 
 namespace frontend {
@@ -30,6 +31,19 @@ std::string describe_state(const LineState& s) {
     case engine::Decision::statements: return s.marked ? "statements: marked" : "statements";
   }
   return {};
+}
+
+bool carries_marking(std::u16string_view line, std::u16string_view marking) {
+  const std::size_t at = engine::comment_start(line);
+  if (at == std::u16string_view::npos || line.substr(at, marking.size()) != marking) return false;
+  if (at == 0) return true;
+  // Only labels stand before it, ended by a blank or a colon, as the
+  // translator writes them.
+  const char16_t last = line[at - 1];
+  if (last != u'\t' && last != u' ' && last != u':') return false;
+  engine::SourceLine labels;
+  engine::parse_line(line.substr(0, at), engine::LineRules{}, labels);
+  return labels.kind == engine::SourceLine::Kind::label_only;
 }
 
 Converted convert_lines(const std::vector<std::u16string>& lines, Translator translate,

@@ -28,6 +28,12 @@ std::optional<LineState> decode_state(int state);
 // marked", "too long: marked", "directive", "label only", "blank", "statements".
 std::string describe_state(const LineState& state);
 
+// Whether a line carries a translation's not-convertible marking: `marking`
+// (engine/pipeline.hpp) at the start of the line or right after its labels,
+// where the translator writes it. A line that does is marked whatever made it
+// (a conversion, an undo, a file), so marks always agree with the text.
+bool carries_marking(std::u16string_view line, std::u16string_view marking);
+
 struct Converted {
   std::vector<std::u16string> lines;
   std::vector<int> states;           // encode_state of each line

@@ -153,7 +153,9 @@ std::string file_bytes(const std::vector<std::u16string>& lines, const FileForma
 
 std::string converted_name(const std::string& other_file, bool to_8080) {
   if (other_file.empty()) return {};
-  return std::filesystem::path(other_file).replace_extension(to_8080 ? ".asm" : ".z80").string();
+  std::filesystem::path name = std::filesystem::path(other_file).replace_extension(to_8080 ? ".asm" : ".z80");
+  if (name == other_file) name.replace_filename(name.stem().string() + (to_8080 ? "-8080" : "-z80") + name.extension().string());
+  return name.string();
 }
 
 }  // namespace frontend

@@ -72,7 +72,8 @@ std::string file_bytes(const std::vector<std::u16string>& lines, const FileForma
 
 // The name a converted pane proposes on its first save: the other pane's file
 // with the other notation's extension (prog.z80 -> prog.asm, prog.asm ->
-// prog.z80). Empty when the other pane has no file.
+// prog.z80). Never the other pane's file itself: prog.asm in the Z80 pane
+// proposes prog-8080.asm. Empty when the other pane has no file.
 std::string converted_name(const std::string& other_file, bool to_8080);
 
 }  // namespace frontend

@@ -78,10 +78,13 @@ TEST_F(Asmconv, LfInputGivesLfOutputAndKeepsTheFinalLineEnd) {
   EXPECT_EQ(r.out, "x\t\tequ\t5\n\n;Cannot convert:\tzork\n");
 }
 
+#define kJrReason \
+  " -- relative-jump: jr: relative jump; the 8080 has none (the Convert menu or --jr-as-jump can make it an absolute jump)"
+
 TEST_F(Asmconv, CheckReportsEachMarkedLine) {
   Result r = run("--to-8080 --check", "start:\n\tjr\tz,  mainlp\n; c\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "<stdin>:2: cannot convert: jr z, mainlp\n3 lines, 1 not convertible\n");
+  EXPECT_EQ(r.err, "<stdin>:2: cannot convert: jr z, mainlp" kJrReason "\n3 lines, 1 not convertible\n");
   r = run("--to-8080 --check", "start:\n; c\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "2 lines, 0 not convertible\n");
@@ -91,8 +94,11 @@ TEST_F(Asmconv, ExplainNamesTheDecisionAndShowsTheStatements) {
   const Result r = run("--to-8080 --explain", "\n; c\nstart:\nx equ 1\n\tld\t(ix+1),a\n\tzork\nl:\tld\ta,  b ; x\n");
   EXPECT_EQ(r.err,
             "<stdin>:1: blank\n<stdin>:2: blank\n<stdin>:3: label only\n<stdin>:4: directive: equ 1 -> equ 1\n"
-            "<stdin>:5: index register: ld (ix+1),a -> ; cannot convert: ld (ix+1),a\n"
-            "<stdin>:6: no rule: zork -> ; cannot convert: zork\n<stdin>:7: rule 21 rewrite: ld a, b -> mov a,b\n");
+            "<stdin>:5: index register: ld (ix+1),a -> ; cannot convert: ld (ix+1),a"
+            " -- index-register: (ix+d): index registers do not exist on the 8080\n"
+            "<stdin>:6: no rule: zork -> ; cannot convert: zork"
+            " -- macro-call: macro call: the engine cannot know what it expands to\n"
+            "<stdin>:7: rule 21 rewrite: ld a, b -> mov a,b\n");
 }
 
 TEST_F(Asmconv, FilesInAndOut) {
@@ -227,7 +233,7 @@ TEST_F(Asmconv, SeveralInputsAndOutputChoices) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(slurp(dir_ / "out" / "a.asm"), "\tmov\ta,b\n");
   EXPECT_EQ(slurp(dir_ / "out" / "b.asm"), "; cannot convert:\tjr\tx\n");
-  EXPECT_EQ(r.err, a + ": 1 lines, 0 not convertible\n" + b + ":1: cannot convert: jr x\n" + b +
+  EXPECT_EQ(r.err, a + ": 1 lines, 0 not convertible\n" + b + ":1: cannot convert: jr x" kJrReason "\n" + b +
                        ": 1 lines, 1 not convertible\n");
   r = run("--to-z80 -d '" + (dir_ / "out").string() + "' '" + (dir_ / "out" / "a.asm").string() + "'");
   EXPECT_EQ(slurp(dir_ / "out" / "a.z80"), "\tld\ta,b\n");
@@ -249,6 +255,28 @@ TEST_F(Asmconv, HelpDocumentsEveryOption) {
   for (const char* word : {"--to-8080", "--to-z80", "-o OUT", "-d DIR", "--check", "--explain", "--jr-as-jump", "-j N",
                            "--version", "--help", "exit status"}) {
     EXPECT_NE(r.out.find(word), std::string::npos) << word;
+  }
+}
+
+TEST_F(Asmconv, TheDirectionFollowsTheInputsNotation) {
+  const struct {
+    std::string args, in;
+    int status;
+    std::string out, err;
+  } kCases[] = {
+      {"", "\tld\ta,b\n", 0, "\tmov\ta,b\n", "asmconv: <stdin> looks like Z80 source: translating to 8080\n"},
+      {"", "\tmvi\ta,1\n", 0, "\tld\ta,1\n", "asmconv: <stdin> looks like 8080 source: translating to Z80\n"},
+      {"", "\tnop\n", 2, "", "asmconv: say either --to-8080 or --to-z80: the notation of <stdin> is not clear\n"},
+      {"--to-z80", "\tld\ta,b\n", 0, ";Cannot convert:\tld\ta,b\n", "asmconv: warning: <stdin> looks like Z80 source, not 8080\n"},
+      {"--to-8080", "\tld\ta,b\n", 0, "\tmov\ta,b\n", ""},
+      {"--version > /dev/null; cat stdin | " ASMCONV_PATH " > stdout 2> stderr #", "\tld\ta,b\n", 0, "\tmov\ta,b\n",  // a pipe
+       "asmconv: <stdin> looks like Z80 source: translating to 8080\n"},
+  };
+  for (const auto& c : kCases) {
+    const Result r = run(c.args, c.in);
+    EXPECT_EQ(r.status, c.status) << c.args << c.in;
+    EXPECT_EQ(r.out, c.out) << c.args << c.in;
+    EXPECT_EQ(r.err, c.err) << c.args << c.in;
   }
 }
 

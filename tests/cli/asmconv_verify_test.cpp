@@ -25,7 +25,7 @@ const Case kCases[] = {
     {"--to-8080 --verify", "\tld a,b\n\tld a,(ix+1)\n; c\n", "", 0,
      "3 lines: 1 proven, 1 passed, 1 marked, 0 unproven\n"},
     {"--to-8080 --verify --check", "\tld a,b\n\tld a,(ix+1)\n", "", 1,
-     "<stdin>:2: cannot convert: ld a,(ix+1)\n2 lines, 1 not convertible\n"
+     "<stdin>:2: cannot convert: ld a,(ix+1) -- index-register: (ix+d): index registers do not exist on the 8080\n2 lines, 1 not convertible\n"
      "2 lines: 1 proven, 0 passed, 1 marked, 0 unproven\n"},
     {"--to-z80 --verify src.asm --against hand.z80", "\tmvi m,5\n\tmov a,b\n\tlxi b,(buf)\n",
      "\tld (hl),5\n\tld a,c\n\tld bc,(buf)\n", 3,

@@ -71,6 +71,37 @@ TEST_F(LoadFile, UnreadableFileLeavesThePane) {
   EXPECT_EQ(pane.lines(), (Lines{u"keep", u"me"}));
 }
 
+// The window marks a line by its text (so that undo brings marks back): a
+// conversion's marks must be exactly the lines that carry the marking.
+TEST(CarriesMarking, AgreesWithEveryConversionOfTheSamples) {
+  const struct {
+    const char* file;
+    bool to_8080;
+  } kFiles[] = {{"bios.z80", true},   {"ccp.z80", true},    {"copy.z80", true},   {"intel.z80", true},
+                {"m80.z80", true},    {"monitor.z80", true}, {"tasm.z80", true},   {"bios.8080", false},
+                {"ccp.asm", false},   {"copy.asm", false},   {"intel.asm", false}, {"m80.8080", false},
+                {"monitor.8080", false}, {"tasm.8080", false}};
+  for (const auto& f : kFiles) {
+    MemoryPane source;
+    ASSERT_TRUE(load_file(std::string(TEST_DATA_DIR "/") + f.file, source)) << f.file;
+    const Converted out = convert_lines(source.lines(), f.to_8080 ? engine::translate_z80_to_8080 : engine::translate_8080_to_z80);
+    std::vector<std::size_t> by_text;
+    for (std::size_t i = 0; i < out.lines.size(); ++i) {
+      if (carries_marking(out.lines[i], f.to_8080 ? engine::kZ80To8080Marking : engine::k8080ToZ80Marking)) by_text.push_back(i);
+    }
+    EXPECT_EQ(by_text, out.marked) << f.file;
+  }
+  const struct {
+    std::u16string_view line;
+    bool marked;
+  } kLines[] = {
+      {u"; cannot convert:\tjr\tx", true},     {u"start:\t; cannot convert:\tjr\tx", true},
+      {u" lbl:; cannot convert: exx", true},    {u"q; cannot convert:\tjr\tx", false},  // typed in front
+      {u"\tnop ; cannot convert: x", false},    {u"\tdb ';' ; cannot convert:", false},
+  };
+  for (const auto& l : kLines) EXPECT_EQ(carries_marking(l.line, engine::kZ80To8080Marking), l.marked);
+}
+
 }  // namespace
 }  // namespace frontend
 

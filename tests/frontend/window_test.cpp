@@ -2,15 +2,20 @@
 // answered by a script; settings go to a scratch folder.
 #include <QAction>
 #include <QApplication>
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -23,13 +28,16 @@
 #include <sys/stat.h>
 
 #include <deque>
+#include <random>
 #include <fstream>
 
 #include "engine/line_reader.hpp"
 #include "frontend/edit_history.hpp"
+#include "frontend/elided_label.hpp"
 #include "frontend/editor_pane.hpp"
 #include "frontend/find_bar.hpp"
 #include "frontend/main_window.hpp"
+#include "frontend/pane_commands.hpp"
 
 using frontend::Dialogs;
 using frontend::EditorPane;
@@ -43,6 +51,7 @@ using Lines = std::vector<std::u16string>;
 struct Script {
   std::deque<Dialogs::Answer> save_answers;
   std::deque<bool> open_answers;
+  std::deque<bool> replace_answers;
   std::deque<QString> file_names;  // for the file choosers, in turn
   QStringList asked;               // "save: NAMES", "open anyway: NAME", "warn: TEXT", "open in: DIR", "save as: START"
 };
@@ -53,6 +62,10 @@ class ScriptedDialogs final : public Dialogs {
   Answer ask_save_changes(QWidget*, const QString& names) override {
     s_.asked << QStringLiteral("save: ") + names;
     return take(s_.save_answers, Answer::cancel);
+  }
+  bool ask_replace(QWidget*, const QString& text) override {
+    s_.asked << QStringLiteral("replace: ") + text;
+    return take(s_.replace_answers, false);
   }
   bool ask_open_anyway(QWidget*, const QString& name) override {
     s_.asked << QStringLiteral("open anyway: ") + name;
@@ -171,7 +184,10 @@ class WindowTest : public QObject {
     QCOMPARE(w.to_z80_button()->toolTip(), QStringLiteral("convert 8080 to z80"));
     for (EditorPane* pane : {w.z80_pane(), w.i8080_pane()}) {
       QCOMPARE(pane->lineWrapMode(), QPlainTextEdit::NoWrap);
-      QVERIFY(QFontInfo(pane->font()).fixedPitch());
+      const QFontMetricsF metrics(pane->font());  // every printable character one width
+      for (char c = '!'; c <= '~'; ++c) {
+        QCOMPARE(metrics.horizontalAdvance(QLatin1Char(c)), metrics.horizontalAdvance(QLatin1Char(' ')));
+      }
       QCOMPARE(pane->tabStopDistance(), QFontMetricsF(pane->font()).horizontalAdvance(QLatin1Char(' ')) * 8);
     }
     // Bigger: the panes share the width and take the height, the buttons stay between them.
@@ -266,18 +282,27 @@ class WindowTest : public QObject {
     };
     QVERIFY(line_colour(1) != line_colour(0));
     QCOMPARE(line_colour(0), line_colour(2));
-    QTRY_COMPARE(w.pane_status(w.z80_pane())->text(), QStringLiteral("Z80: 4 lines, 0 cannot convert"));
-    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080: 4 lines, 2 cannot convert"));
+    QTRY_COMPARE(w.pane_status(w.z80_pane())->text(), QStringLiteral("Z80 4 lines, 0 marked"));
+    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080 4 lines, 2 marked"));
     w.i8080_pane()->setFocus();
     w.i8080_pane()->go_to_line(3, false);
-    QTRY_COMPARE(w.line_status()->text(), QStringLiteral("Line 4: rule 59: marking"));
-    w.i8080_pane()->go_to_line(0, false);
-    QTRY_COMPARE(w.line_status()->text(), QStringLiteral("Line 1: rule 21: rewrite"));
+    // Each line says how it was decided, a marked one why.
+    const QString kLines[] = {
+        QStringLiteral("Line 1: rule 21: rewrite"),
+        QStringLiteral("Line 2: (ix+d): index registers do not exist on the 8080 [index-register]"),
+        QStringLiteral("Line 3: comment"),
+        QStringLiteral("Line 4: jr: relative jump; the 8080 has none (the Convert menu or --jr-as-jump can make it an "
+                       "absolute jump) [relative-jump]"),
+    };
+    for (int line = 0; line < 4; ++line) {
+      w.i8080_pane()->go_to_line(line, false);
+      QTRY_COMPARE(w.line_status()->full_text(), kLines[line]);
+    }
     // Editing a line drops its own tint only.
     w.i8080_pane()->go_to_line(1, false);
     QTest::keyClick(w.i8080_pane(), Qt::Key_Q);
     QCOMPARE(w.i8080_pane()->marked_lines(), std::vector<std::size_t>{3});
-    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080: 4 lines, 1 cannot convert"));
+    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080 4 lines, 1 marked"));
   }
 
   void undo_and_redo_from_every_widget() {
@@ -421,7 +446,10 @@ class WindowTest : public QObject {
       int way;  // 0: Escape, 1: the close box, 2: Quit
       Dialogs::Answer answer;
       bool closes;
+      const char* save_as = "saved.z80";  // the name given to Save As: "" cancels it, a missing folder fails
     } kCases[] = {
+        {2, Dialogs::Answer::save, false, ""}, {2, Dialogs::Answer::save, false, "missing/saved.z80"},
+        {1, Dialogs::Answer::save, false, ""},
         {0, Dialogs::Answer::cancel, false}, {0, Dialogs::Answer::discard, true}, {0, Dialogs::Answer::save, true},
         {1, Dialogs::Answer::cancel, false}, {1, Dialogs::Answer::discard, true}, {1, Dialogs::Answer::save, true},
         {2, Dialogs::Answer::cancel, false}, {2, Dialogs::Answer::discard, true}, {2, Dialogs::Answer::save, true},
@@ -434,13 +462,14 @@ class WindowTest : public QObject {
       QTest::keyClicks(w.z80_pane(), "nop");  // typed text is unsaved
       script_.save_answers.push_back(c.answer);
       const QString out = dir_->filePath(QStringLiteral("saved.z80"));
-      script_.file_names.push_back(out);
+      script_.file_names.push_back(*c.save_as ? dir_->filePath(QString::fromLatin1(c.save_as)) : QString());
       if (c.way == 0) QTest::keyClick(w.z80_pane(), Qt::Key_Escape);
       if (c.way == 1) w.close();
       if (c.way == 2) w.action("quit")->trigger();
       QCOMPARE(script_.asked.first(), QStringLiteral("save: the untitled Z80 text"));
       QCOMPARE(w.isVisible(), !c.closes);
-      QCOMPARE(QFile::exists(out), c.answer == Dialogs::Answer::save);
+      QCOMPARE(QFile::exists(out), c.answer == Dialogs::Answer::save && c.closes);
+      QCOMPARE(w.z80_pane()->toPlainText(), QStringLiteral("\tnop"));  // kept, also when the window stays
       cleanup();
     }
     init();
@@ -490,6 +519,196 @@ class WindowTest : public QObject {
     QMimeData text;
     text.setText(QStringLiteral("ld a,b"));
     QVERIFY(!drag_and_drop(w.z80_pane(), &text));
+  }
+
+  void sizes_and_zero_bytes() {
+    MainWindow& w = *window_;
+    const QString path = dir_->filePath(QStringLiteral("f.z80"));
+    const struct {
+      QByteArray bytes;
+      bool asks;
+    } kFiles[] = {
+        {"", false},                          // an empty file is text
+        {QByteArray("\tnop\0\n", 6), true},  // a zero byte is not
+        {QByteArray("\0", 1), true},
+    };
+    for (const auto& f : kFiles) {
+      write_bytes(path, f.bytes);
+      script_.asked.clear();
+      script_.open_answers = {false};
+      QCOMPARE(w.open_file(w.z80_pane(), path), !f.asks);
+      QCOMPARE(script_.asked.size(), f.asks ? 1 : 0);
+    }
+    // The limit is "over 64 MiB": a file of exactly 64 MiB opens.
+    {
+      const std::string line(16383, 'x');
+      std::ofstream out(path.toStdString(), std::ios::binary);
+      for (int i = 0; i < 4096; ++i) out << line << '\n';
+    }
+    QCOMPARE(QFileInfo(path).size(), qint64{64} << 20);
+    script_.asked.clear();
+    QVERIFY(w.open_file(w.z80_pane(), path));
+    QVERIFY(script_.asked.isEmpty());
+    QCOMPARE(w.z80_pane()->count_lines(), std::size_t{4096});
+  }
+
+  void never_the_other_panes_file_without_a_question() {
+    MainWindow& w = *window_;
+    const QString source = dir_->filePath(QStringLiteral("prog.asm"));  // Z80, named as many are
+    const QByteArray kSource = "\tld\ta,b\n";
+    write_bytes(source, kSource);
+    QVERIFY(w.open_file(w.z80_pane(), source));
+    w.convert_z80_to_8080();
+    script_.file_names.push_back(QString());
+    QVERIFY(!w.save(w.i8080_pane()));
+    QCOMPARE(script_.asked.last(), QStringLiteral("save as: ") + dir_->filePath(QStringLiteral("prog-8080.asm")));
+    QFile::link(source, dir_->filePath(QStringLiteral("link.asm")));
+    QVERIFY(::link(source.toLocal8Bit().constData(), dir_->filePath(QStringLiteral("hard.asm")).toLocal8Bit().constData()) == 0);
+    const struct {
+      const char* name;  // the name picked in Save As: each leads to prog.asm
+      bool answer;
+    } kPicked[] = {{"prog.asm", false}, {"./prog.asm", false}, {"link.asm", false}, {"hard.asm", false}, {"prog.asm", true}};
+    for (const auto& p : kPicked) {
+      script_.file_names.push_back(dir_->path() + QLatin1Char('/') + QString::fromLatin1(p.name));
+      script_.replace_answers.push_back(p.answer);
+      QCOMPARE(w.save_as(w.i8080_pane()), p.answer);
+      QCOMPARE(script_.asked.last(),
+               QStringLiteral("replace: %1 is the file shown in the Z80 pane. Replace it with the text of the 8080 pane?")
+                   .arg(QFileInfo(p.name).fileName()));
+      QCOMPARE(read_bytes(source) == kSource, !p.answer);
+      QCOMPARE(w.unsaved(w.z80_pane()), p.answer);  // the source now lives only in its pane
+    }
+    // A read-only file is asked about too (also for root, who could write it).
+    const QString ro = dir_->filePath(QStringLiteral("ro.asm"));
+    write_bytes(ro, "old");
+    QFile::setPermissions(ro, QFileDevice::ReadOwner);
+    script_.file_names.push_back(ro);
+    QVERIFY(!w.save_as(w.i8080_pane()));
+    QCOMPARE(script_.asked.last(), QStringLiteral("replace: ro.asm is read-only. Replace it all the same?"));
+    QCOMPARE(read_bytes(ro), QByteArray("old"));
+  }
+
+  void a_conversion_belongs_to_its_source() {
+    MainWindow& w = *window_;
+    const QString a = dir_->filePath(QStringLiteral("a.z80")), b = dir_->filePath(QStringLiteral("b.z80"));
+    const QString out = dir_->filePath(QStringLiteral("out.8080"));
+    write_bytes(a, "\tld\ta,b\n");
+    write_bytes(b, "\tld\ta,c\n");
+    QVERIFY(w.open_file(w.z80_pane(), a));
+    w.convert_z80_to_8080();
+    script_.file_names.push_back(out);
+    QVERIFY(w.save(w.i8080_pane()));
+    // The same source again, now with CR LF: the pane keeps its file and that file's form.
+    write_bytes(a, "\tld\ta,d\r\n");
+    QVERIFY(w.open_file(w.z80_pane(), a));
+    w.convert_z80_to_8080();
+    QCOMPARE(w.file_of(w.i8080_pane()), out);
+    QVERIFY(w.save(w.i8080_pane()));
+    QCOMPARE(read_bytes(out), QByteArray("\tmov\ta,d\n"));
+    // Another source: the translation is untitled and proposes the source's name.
+    QVERIFY(w.open_file(w.z80_pane(), b));
+    w.convert_z80_to_8080();
+    QCOMPARE(w.file_of(w.i8080_pane()), QString());
+    script_.file_names.push_back(QString());
+    QVERIFY(!w.save(w.i8080_pane()));
+    QCOMPARE(script_.asked.last(), QStringLiteral("save as: ") + dir_->filePath(QStringLiteral("b.asm")));
+    QCOMPARE(read_bytes(out), QByteArray("\tmov\ta,d\n"));
+    // Undo brings back the translation with its file.
+    w.undo();
+    QCOMPARE(w.file_of(w.i8080_pane()), out);
+  }
+
+  void convert_undo_then_type() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(QStringLiteral("\tld\ta,b"));
+    w.convert_z80_to_8080();
+    w.undo();
+    w.i8080_pane()->setFocus();
+    QTest::keyClicks(w.i8080_pane(), "nop");
+    QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("nop"));
+    w.redo();  // nothing to redo after typing: the conversion is gone for good
+    QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("nop"));
+  }
+
+  // Whatever the order of edits, undos, redos and conversions, the marked
+  // lines, the count and F8 agree with a count made from the text alone.
+  void marks_follow_the_text_through_undo() {
+    MainWindow& w = *window_;
+    QVERIFY(w.open_file(w.z80_pane(), QStringLiteral(TEST_DATA_DIR "/monitor.z80")));
+    EditorPane* p = w.i8080_pane();
+    w.convert_z80_to_8080();
+    QCOMPARE(p->textCursor().blockNumber(), 0);
+    // A hand fix of a marked line, undone: the mark is back.
+    const int first = static_cast<int>(p->marked_lines().at(0));
+    p->go_to_line(first, true);
+    QTest::keyClicks(p, "\tnop");
+    QVERIFY(!p->is_marked(first));
+    w.undo();
+    QVERIFY(p->is_marked(first));
+
+    std::mt19937 random(21);
+    // Typing, deleting, splitting lines, undo, redo, converting again, in random order.
+    const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, std::max(n - 1, 0))(random); };
+    for (int step = 0; step < 400; ++step) {
+      const int op = pick(10);
+      QTextCursor c(p->document()->findBlockByNumber(pick(p->document()->blockCount())));
+      if (op <= 2) {  // type at a line's start or end, or over part of it
+        if (op == 1) c.movePosition(QTextCursor::EndOfBlock);
+        if (op == 2) c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, pick(4) + 1);
+        const QString kTyped[] = {QStringLiteral("x"), QStringLiteral("; cannot convert:\tjr\tx"), QStringLiteral("l:\t"),
+                                  QStringLiteral("\t")};
+        c.insertText(kTyped[pick(4)]);
+      } else if (op == 3) {  // remove lines
+        c.movePosition(QTextCursor::Down, QTextCursor::KeepAnchor, pick(3) + 1);
+        c.removeSelectedText();
+      } else if (op == 4) {  // break a line
+        c.movePosition(QTextCursor::NextCharacter, QTextCursor::MoveAnchor, pick(3));
+        c.insertText(QStringLiteral("\n"));
+      } else if (op <= 6) {
+        w.undo();
+      } else if (op <= 8) {
+        w.redo();
+      } else {
+        w.convert_z80_to_8080();
+      }
+      std::vector<std::size_t> want;
+      for (QTextBlock b = p->document()->begin(); b.isValid(); b = b.next()) {
+        if (frontend::carries_marking(b.text().toStdU16String(), engine::kZ80To8080Marking)) {  // from scratch
+          want.push_back(static_cast<std::size_t>(b.blockNumber()));
+        }
+      }
+      QCOMPARE(p->marked_lines(), want);
+      QTRY_VERIFY(w.pane_status(p)->text().contains(QStringLiteral(", %1 ").arg(want.size())));
+      if (!want.empty()) {
+        p->setFocus();
+        p->go_to_line(static_cast<int>(want.front()), false);
+        w.next_marked();
+        QCOMPARE(p->textCursor().blockNumber(), static_cast<int>(want.size() > 1 ? want[1] : want[0]));
+      }
+    }
+  }
+
+  void no_display_no_abort() {
+    QProcess converter;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+    converter.setProcessEnvironment(env);
+    converter.start(QStringLiteral(CONVERTER_PATH), {QStringLiteral("x.z80")});
+    QVERIFY(converter.waitForFinished(20000));
+    QCOMPARE(converter.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(converter.exitCode(), 2);
+    QCOMPARE(converter.readAllStandardError(), QByteArray("converter needs a display (DISPLAY or WAYLAND_DISPLAY)\n"));
+  }
+
+  void dialog_keys() {
+    const auto save = frontend::save_changes_box(nullptr, QStringLiteral("a.z80"));
+    QCOMPARE(save->button(QMessageBox::Save)->text(), QStringLiteral("&Save"));
+    QCOMPARE(save->button(QMessageBox::Discard)->text(), QStringLiteral("&Don't Save"));
+    QCOMPARE(save->escapeButton(), save->button(QMessageBox::Cancel));
+    const auto replace = frontend::replace_box(nullptr, QStringLiteral("x"));
+    QCOMPARE(replace->button(QMessageBox::Yes)->text(), QStringLiteral("&Replace"));
+    QCOMPARE(replace->defaultButton(), replace->button(QMessageBox::Cancel));
+    QCOMPARE(replace->escapeButton(), replace->button(QMessageBox::Cancel));
   }
 
   void recent_files_and_folders() {
@@ -570,6 +789,135 @@ class WindowTest : public QObject {
     }
   }
 
+  void marked_line_centred_from_either_pane() {
+    MainWindow& w = *window_;
+    const QString wide = QStringLiteral("\tjr\tfar%1 ; ") + QString(400, QLatin1Char('x'));
+    w.z80_pane()->setPlainText(numbered_lines(200, QStringLiteral("\tnop ; %1 ") + QString(400, QLatin1Char('y'))) +
+                               QLatin1Char('\n') + wide.arg(1) + QLatin1Char('\n') +
+                               numbered_lines(100, QStringLiteral("\tnop ; %1")) + QLatin1Char('\n') + wide.arg(2) +
+                               QLatin1Char('\n') + numbered_lines(100, QStringLiteral("\tnop ; %1")));
+    w.convert_z80_to_8080();
+    const struct {
+      EditorPane* from;
+      int line;
+    } kSteps[] = {{w.z80_pane(), 200}, {w.z80_pane(), 301}, {w.i8080_pane(), 200}};
+    for (const auto& s : kSteps) {
+      s.from->setFocus();
+      s.from->go_to_line(s.line == 200 ? 0 : 200, false);
+      s.from->horizontalScrollBar()->setValue(s.from->horizontalScrollBar()->maximum());
+      QTest::keyClick(s.from, Qt::Key_F8);
+      for (EditorPane* p : {w.z80_pane(), w.i8080_pane()}) {
+        QCOMPARE(p->textCursor().blockNumber(), s.line);
+        QCOMPARE(p->horizontalScrollBar()->value(), 0);
+        QVERIFY(p->viewport()->rect().contains(p->cursorRect()));
+        const int middle = p->viewport()->height() / 2;
+        QVERIFY2(std::abs(p->cursorRect().center().y() - middle) <= p->fontMetrics().lineSpacing(), qPrintable(QString::number(p->cursorRect().center().y())));
+      }
+      QCOMPARE(QApplication::focusWidget(), w.i8080_pane());  // the pane that holds the marks
+    }
+  }
+
+  void wide_window() {
+    QCOMPARE(window_->action("wide_window")->shortcut(), QKeySequence("Ctrl+Shift+W"));
+    const QSize narrow = window_->size();
+    const auto columns = [](const EditorPane* p) {
+      return p->viewport()->width() / QFontMetricsF(p->font()).horizontalAdvance(QLatin1Char(' '));
+    };
+    for (const int smaller : {0, 8}) {  // two font sizes: 80 columns fit the screen or not
+      for (int i = 0; i < smaller; ++i) window_->action("zoom_out")->trigger();
+      window_->action("wide_window")->trigger();
+      MainWindow& w = *window_;
+      const QRect screen = w.screen()->availableGeometry();
+      QTRY_VERIFY(w.width() > narrow.width());
+      for (const EditorPane* p : {w.z80_pane(), w.i8080_pane()}) {
+        QVERIFY2(columns(p) >= 80 || w.frameGeometry().width() >= screen.width(), qPrintable(QString::number(columns(p))));
+      }
+      QVERIFY(w.frameGeometry().right() <= screen.right());
+      const QSize wide = w.size();
+      reopen();  // remembered
+      QVERIFY(window_->action("wide_window")->isChecked());
+      QCOMPARE(window_->size(), wide);
+      window_->action("wide_window")->trigger();
+      QTRY_COMPARE(window_->client()->size(), QSize(640, 480));  // back to the first size
+    }
+  }
+
+  void a_file_goes_to_the_pane_of_its_notation() {
+    const QString empty = settings_dir_.filePath(QStringLiteral("empty.asm"));
+    write_bytes(empty, "");
+    const struct {
+      QString path;
+      bool detect;
+      bool to_8080_pane;
+    } kFiles[] = {
+        {QStringLiteral(TEST_DATA_DIR "/monitor.8080"), true, true},
+        {QStringLiteral(TEST_DATA_DIR "/ccp.z80"), true, false},
+        {empty, true, false},                                         // nothing telling: the pane asked for
+        {QStringLiteral(TEST_DATA_DIR "/monitor.8080"), false, false},  // File > Open Z80 forces the pane
+    };
+    for (const auto& f : kFiles) {
+      init();
+      MainWindow& w = *window_;
+      QVERIFY(w.open_file(w.z80_pane(), f.path, f.detect));
+      QCOMPARE(QFileInfo(w.file_of(f.to_8080_pane ? w.i8080_pane() : w.z80_pane())).fileName(), QFileInfo(f.path).fileName());
+      QCOMPARE(w.file_of(f.to_8080_pane ? w.z80_pane() : w.i8080_pane()), QString());
+      QCOMPARE(w.statusBar()->currentMessage().contains(QStringLiteral("looks like")), f.detect && f.path != empty);
+      cleanup();
+    }
+    init();
+  }
+
+  void a_long_conversion_can_be_cancelled() {
+    MainWindow& w = *window_;
+    w.z80_pane()->setPlainText(numbered_lines(20000, QStringLiteral("\tld\ta,b ; %1")));
+    w.i8080_pane()->setPlainText(QStringLiteral("kept"));
+    w.set_progress_after(0);  // as if it took long
+    bool shown = false;
+    QTimer::singleShot(0, &w, [&] {
+      shown = w.findChild<QProgressBar*>(QStringLiteral("progress")) != nullptr;
+      QVERIFY(w.z80_pane()->isReadOnly());
+      QTest::keyClick(w.z80_pane(), Qt::Key_Z, Qt::ControlModifier);  // no undo meanwhile
+      QTest::keyClick(w.z80_pane(), Qt::Key_Escape);
+    });
+    w.convert_z80_to_8080();
+    QVERIFY(shown);
+    QCOMPARE(w.i8080_pane()->toPlainText(), QStringLiteral("kept"));
+    QCOMPARE(w.z80_pane()->document()->blockCount(), 20000);
+    QVERIFY(!w.z80_pane()->isReadOnly());
+    QVERIFY(w.isVisible());  // Escape cancelled, it did not quit
+    QVERIFY(w.findChild<QProgressBar*>(QStringLiteral("progress")) == nullptr);
+    w.convert_z80_to_8080();  // uncancelled, it converts
+    QCOMPARE(w.i8080_pane()->document()->blockCount(), 20000);
+  }
+
+  void status_texts_at_640_pixels() {
+    MainWindow& w = *window_;
+    QCOMPARE(w.client()->width(), 640);
+    const QString deep = dir_->filePath(QStringLiteral("a/very/long/path/of/folders/that/goes/on/and/on/prog.z80"));
+    QDir().mkpath(QFileInfo(deep).path());
+    write_bytes(deep, QByteArray("\tjr\tx\n").repeated(1933));
+    QVERIFY(w.open_file(w.z80_pane(), deep));
+    w.convert_z80_to_8080();
+    w.i8080_pane()->setFocus();
+    script_.file_names.push_back(dir_->filePath(QStringLiteral("a/very/long/path/of/folders/that/goes/on/and/on/prog.asm")));
+    QVERIFY(w.save(w.i8080_pane()));
+    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080 1933 lines, 1933 marked"));
+    QCoreApplication::processEvents();
+    for (const QLabel* counts : {w.pane_status(w.z80_pane()), w.pane_status(w.i8080_pane())}) {
+      QVERIFY(counts->width() >= counts->fontMetrics().horizontalAdvance(counts->text()));  // whole
+    }
+    // The message keeps both ends of the path; the tooltip holds all of it.
+    frontend::ElidedLabel* message = w.message_area();
+    QVERIFY(message->isVisible());
+    QVERIFY(message->full_text().startsWith(QStringLiteral("Saved ")));
+    QCOMPARE(message->toolTip(), message->full_text());
+    const QString shown = message->shown_text();
+    QVERIFY2(shown.startsWith(QStringLiteral("Saved ")) && shown.endsWith(QStringLiteral("prog.asm")) &&
+                 shown.contains(QChar(0x2026)),
+             qPrintable(shown));
+    QVERIFY(w.line_status()->fontMetrics().horizontalAdvance(w.line_status()->shown_text()) <= w.line_status()->width());
+  }
+
   void find_bar() {
     MainWindow& w = *window_;
     w.z80_pane()->setPlainText(QStringLiteral("\tld a,b\n\tLD A,C\n\tldir\n\tld a,b"));
@@ -588,10 +936,19 @@ class WindowTest : public QObject {
     QCOMPARE(w.z80_pane()->textCursor().blockNumber(), 3);
     QTest::keyClick(w.find_bar()->text(), Qt::Key_F3, Qt::ShiftModifier);
     QCOMPARE(w.z80_pane()->textCursor().blockNumber(), 0);
-    // Escape in the find bar closes the bar, not the window.
-    QTest::keyClick(w.find_bar()->text(), Qt::Key_Escape);
+    // Escape in the find bar (from any of its controls) closes the bar, not
+    // the window, and the pane it searched has the focus again.
+    w.i8080_pane()->setFocus();
+    w.action("find")->trigger();
+    w.find_bar()->match_case()->setFocus();
+    QTest::keyClick(w.find_bar()->match_case(), Qt::Key_Escape);
     QVERIFY(!w.find_bar()->isVisible());
     QVERIFY(w.isVisible());
+    QCOMPARE(QApplication::focusWidget(), w.i8080_pane());
+    // Every control has its key.
+    QStringList texts;
+    for (const QAbstractButton* b : w.find_bar()->findChildren<QAbstractButton*>()) texts << b->text();
+    QCOMPARE(texts.filter(QStringLiteral("&")).size(), 4);
   }
 
   void font_size_for_both_panes() {
