@@ -311,7 +311,7 @@ document.addEventListener('keydown', (e) => {
   if (handled) e.preventDefault();
 });
 
-createEngine().then((m) => {
+function started(m) {
   // The rule chains are set up on their first line (their patterns compiled):
   // done here, while the page loads, rather than on the first press of ">".
   m.translate(false, '\tld a,b', {});
@@ -319,7 +319,14 @@ createEngine().then((m) => {
   engine = m;
   note = 'Ready.';
   showStatus();
-}, (e) => {
-  statusLine.textContent = `The engine could not be loaded (${e.message || e}). ` +
-    (location.protocol === 'file:' ? 'A browser loads it only from a web server: python3 -m http.server -d build-web' : '');
-});
+}
+function failed(e) {
+  statusLine.textContent = `The engine could not be loaded (${e.message || e}).`;
+}
+// engine.js fetches engine.wasm; a page opened as a file can fetch nothing,
+// and loads engine-file.js, which holds the WebAssembly inside.
+const engineScript = document.createElement('script');
+engineScript.src = location.protocol === 'file:' ? 'engine-file.js' : 'engine.js';
+engineScript.onload = () => createEngine().then(started, failed);
+engineScript.onerror = () => failed(`${engineScript.src} is missing`);
+document.body.appendChild(engineScript);
