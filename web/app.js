@@ -28,7 +28,7 @@ class Pane {
     this.text.addEventListener('input', () => this.edited());
     this.text.addEventListener('scroll', () => this.placeMarks());
     this.section.querySelector('.open').addEventListener('click', () => this.picker.click());
-    this.section.querySelector('.save').addEventListener('click', () => save(this));
+    this.section.querySelector('.save').addEventListener('click', () => saveGuarded(this));
     this.picker.addEventListener('change', () => {
       if (this.picker.files.length) openFile(this, this.picker.files[0]);
       this.picker.value = '';
@@ -223,7 +223,14 @@ async function openFile(pane, file) {
     showStatus();
     return;
   }
-  const opened = engine.open(bytes);
+  let opened;
+  try {
+    opened = engine.open(bytes);
+  } catch (e) {
+    note = `${file.name} could not be opened: ${e.message || e}.`;
+    showStatus();
+    return;
+  }
   record(`open ${file.name}`);
   pane.set(opened.text, [], [], { name: file.name, encoding: opened.encoding, lineEnd: opened.lineEnd,
                                   lastLineEnded: opened.lastLineEnded });
@@ -253,6 +260,8 @@ function save(pane) {
   note = `Saved ${name} (${bytes.length} bytes).`;
   showStatus();
 }
+
+const saveGuarded = guarded(save);
 
 // F8 / Shift+F8: the next or previous marked line after the caret, around the end.
 function walkMarks(pane, forward) {
@@ -285,8 +294,22 @@ function showStatus() {
   statusLine.textContent = [note, counts, here].filter((s) => s).join(' \u2014 ');
 }
 
-document.getElementById('to-8080').addEventListener('click', () => convert(z80, i8080));
-document.getElementById('to-z80').addEventListener('click', () => convert(i8080, z80));
+// A failure of the engine (memory exhausted by a huge text) is reported; the
+// panes keep what they held, as nothing is changed before the engine answers.
+function guarded(action) {
+  return (...args) => {
+    try {
+      return action(...args);
+    } catch (e) {
+      note = `That failed: ${e.message || e}. The panes are as they were.`;
+      showStatus();
+      return undefined;
+    }
+  };
+}
+const convertGuarded = guarded(convert);
+document.getElementById('to-8080').addEventListener('click', () => convertGuarded(z80, i8080));
+document.getElementById('to-z80').addEventListener('click', () => convertGuarded(i8080, z80));
 undoButton.addEventListener('click', undo);
 redoButton.addEventListener('click', redo);
 for (const p of panes) {
@@ -300,10 +323,10 @@ document.addEventListener('keydown', (e) => {
   const ctrl = e.ctrlKey || e.metaKey;
   let handled = true;
   if (e.key === 'F8') walkMarks(pane || lastFocused, !e.shiftKey);
-  else if (ctrl && e.key === '.') convert(z80, i8080);
-  else if (ctrl && e.key === ',') convert(i8080, z80);
+  else if (ctrl && e.key === '.') convertGuarded(z80, i8080);
+  else if (ctrl && e.key === ',') convertGuarded(i8080, z80);
   else if (ctrl && !e.shiftKey && e.key.toLowerCase() === 'o') (pane || lastFocused).picker.click();
-  else if (ctrl && !e.shiftKey && e.key.toLowerCase() === 's') save(pane || lastFocused);
+  else if (ctrl && !e.shiftKey && e.key.toLowerCase() === 's') saveGuarded(pane || lastFocused);
   else if (ctrl && !e.shiftKey && e.key.toLowerCase() === 'z' && (!pane || unchangedSince(undoSteps, pane))) undo();
   else if (ctrl && (e.key.toLowerCase() === 'y' || (e.shiftKey && e.key.toLowerCase() === 'z')) &&
            (!pane || unchangedSince(redoSteps, pane))) redo();
