@@ -48,29 +48,33 @@ require(path.resolve(buildWeb, 'engine.js'))({ wasmBinary: fs.readFileSync(path.
   .then((engine) => {
     const sources = fs.readdirSync(dataDir).filter((f) => /\.(z80|8080|asm)$/.test(f)).sort()
       .map((f) => [f, fs.readFileSync(path.join(dataDir, f), 'utf8')]).concat(extra);
-    for (const [name, text] of sources) {
-      for (const [variant, spell] of variants) {
-        const bytes = spell(text);
-        const file = path.join(tmp, 'in');
-        fs.writeFileSync(file, bytes);
-        for (const [direction, toZ80] of [['--to-8080', false], ['--to-z80', true]]) {
-          for (const jr of toZ80 ? [false] : [false, true]) {
-            ++rows;
-            const args = ['-j', '1', direction, ...(jr ? ['--jr-as-jump'] : []), file];
-            const expected = execFileSync(asmconv, args, { maxBuffer: 1 << 28 });
-            const opened = engine.open(bytes);
-            const translated = engine.translate(toZ80, opened.text, { jrAsJump: jr });
-            const saved = Buffer.from(engine.save(translated.text, opened.encoding, opened.lineEnd,
-                                                  opened.lastLineEnded));
-            const lines = opened.text.split('\n').length;
-            const row = `${name}, ${variant}, asmconv ${args.slice(2, -1).join(' ')}`;
-            if (!saved.equals(expected)) failures.push(`${row}: other bytes than asmconv`);
-            if (translated.marked.length !== lines || translated.outcomes.split('\n').length !== lines) {
-              failures.push(`${row}: ${translated.marked.length} marks for ${lines} lines`);
-            }
-            if (opened.replaced) failures.push(`${row}: well-formed text reported as replaced`);
-          }
+    // Every spelling of every source as a file; asmconv translates them all
+    // in one run per direction and option (-d: one output file each).
+    const inputs = [];
+    sources.forEach(([name, text], i) => variants.forEach(([variant, spell], j) => {
+      const file = path.join(tmp, `${i}_${j}.src`);
+      const bytes = spell(text);
+      fs.writeFileSync(file, bytes);
+      inputs.push({ name, variant, file, bytes });
+    }));
+    const runs = [['--to-8080', false, false, 'asm'], ['--to-8080', false, true, 'asm'], ['--to-z80', true, false, 'z80']];
+    for (const [direction, toZ80, jr, extension] of runs) {
+      const args = [direction, ...(jr ? ['--jr-as-jump'] : [])];
+      const out = fs.mkdtempSync(path.join(tmp, 'out-'));
+      execFileSync(asmconv, ['-j', '1', ...args, '-d', out, ...inputs.map((x) => x.file)]);
+      for (const { name, variant, file, bytes } of inputs) {
+        ++rows;
+        const expected = fs.readFileSync(path.join(out, path.basename(file).replace(/\.src$/, `.${extension}`)));
+        const opened = engine.open(bytes);
+        const translated = engine.translate(toZ80, opened.text, { jrAsJump: jr });
+        const saved = Buffer.from(engine.save(translated.text, opened.encoding, opened.lineEnd, opened.lastLineEnded));
+        const lines = opened.text.split('\n').length;
+        const row = `${name}, ${variant}, asmconv ${args.join(' ')}`;
+        if (!saved.equals(expected)) failures.push(`${row}: other bytes than asmconv`);
+        if (translated.marked.length !== lines || translated.outcomes.split('\n').length !== lines) {
+          failures.push(`${row}: ${translated.marked.length} marks for ${lines} lines`);
         }
+        if (opened.replaced) failures.push(`${row}: well-formed text reported as replaced`);
       }
     }
     // Ill-formed input is read as asmconv reads it and says so.
