@@ -20,13 +20,13 @@ const data = path.join(__dirname, '..', 'data');
 const utf16le = (s) => Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(s, 'utf16le')]);
 const bom = (s) => Buffer.concat([Buffer.from([0xef, 0xbb, 0xbf]), Buffer.from(s)]);
 
-// file, how it is spelled, the button, asmconv's options.
+// file, how it is spelled, the button, asmconv's options, how it is opened.
 const rows = [
-  ['bios.z80', 'as is', (s) => Buffer.from(s), '#to-8080', ['--to-8080']],
-  ['bios.z80', 'UTF-16 LE, CR LF', (s) => utf16le(s.replace(/\n/g, '\r\n')), '#to-8080', ['--to-8080']],
-  ['monitor.z80', 'as is', (s) => Buffer.from(s), '#to-8080', ['--to-8080', '--jr-as-jump']],
-  ['bios.8080', 'as is', (s) => Buffer.from(s), '#to-z80', ['--to-z80']],
-  ['tasm.8080', 'UTF-8 with mark, lone CR', (s) => bom(s.replace(/\n/g, '\r')), '#to-z80', ['--to-z80']],
+  ['bios.z80', 'as is', (s) => Buffer.from(s), '#to-8080', ['--to-8080'], 'picker'],
+  ['bios.z80', 'UTF-16 LE, CR LF', (s) => utf16le(s.replace(/\n/g, '\r\n')), '#to-8080', ['--to-8080'], 'picker'],
+  ['monitor.z80', 'as is', (s) => Buffer.from(s), '#to-8080', ['--to-8080', '--jr-as-jump'], 'picker'],
+  ['bios.8080', 'as is', (s) => Buffer.from(s), '#to-z80', ['--to-z80'], 'picker'],
+  ['tasm.8080', 'UTF-8 with mark, lone CR', (s) => bom(s.replace(/\n/g, '\r')), '#to-z80', ['--to-z80'], 'drop'],
 ];
 
 // The text of a file as a pane shows it: no mark, lines joined by "\n", no
@@ -60,8 +60,8 @@ async function main() {
                                { timeout: 30000 });
     const cdp = await page.createCDPSession();
     let number = 0;
-    for (const [name, spelling, spell, button, args] of rows) {
-      const row = `${name}, ${spelling}, ${args.join(' ')}`;
+    for (const [name, spelling, spell, button, args, how] of rows) {
+      const row = `${name}, ${spelling}, ${args.join(' ')}, ${how}`;
       const dir = path.join(tmp, `row${number++}`);
       fs.mkdirSync(dir);
       const input = path.join(dir, name);
@@ -76,7 +76,18 @@ async function main() {
       }
       const [from, to] = button === '#to-8080' ? ['#z80', '#i8080'] : ['#i8080', '#z80'];
 
-      await (await page.$(`${from} .picker`)).uploadFile(input);
+      if (how === 'picker') {
+        await (await page.$(`${from} .picker`)).uploadFile(input);
+      } else {
+        // A file dropped on the pane, as a file manager drops it.
+        await page.$eval(`${from} textarea`, (t, bytes, file) => {
+          const data = new DataTransfer();
+          data.items.add(new File([new Uint8Array(bytes)], file));
+          for (const type of ['dragenter', 'dragover', 'drop']) {
+            t.dispatchEvent(new DragEvent(type, { dataTransfer: data, bubbles: true, cancelable: true }));
+          }
+        }, [...fs.readFileSync(input)], name);
+      }
       await page.waitForFunction((sel, f) => document.querySelector(`${sel} .file`).textContent.startsWith(f),
                                  {}, from, name);
       const before = await page.$eval(`${to} textarea`, (t) => t.value);
