@@ -1,7 +1,8 @@
 // The web page in Debian's Chromium, driven as a user would: a source opened
 // by the file picker, ">" or "<" pressed, the other pane compared with what
-// asmconv writes for the same file, F8 from the top, a save compared byte for
-// byte, the conversion undone. A row per file, spelling and direction.
+// asmconv writes for the same file, F8 from the top and Shift+F8 back, a save
+// compared byte for byte, the conversion undone. A row per file, spelling,
+// direction and way of opening (file picker or drop).
 // Usage: node page_test.js BUILD_WEB_DIR ASMCONV [--screenshot PNG]
 'use strict';
 const fs = require('fs');
@@ -111,6 +112,13 @@ async function main() {
       if (marked.length && !(await page.$eval('#status', (s) => s.textContent)).includes(`line ${want}: cannot convert`)) {
         failures.push(`${row}: the status does not tell why line ${want} is marked`);
       }
+      // Shift+F8 goes back to the marked line before, around the top.
+      await page.keyboard.down('Shift');
+      await page.keyboard.press('F8');
+      await page.keyboard.up('Shift');
+      const back = await page.$eval(`${to} textarea`, (t) => t.value.slice(0, t.selectionStart).split('\n').length);
+      const before8 = marked.length ? marked[(marked.indexOf(want) + marked.length - 1) % marked.length] : 1;
+      if (back !== before8) failures.push(`${row}: Shift+F8 went to line ${back}, not ${before8}`);
 
       await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: dir });
       await page.click(`${to} .save`);
