@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, skipping those already present.
+# The web page's too: emscripten and node-acorn build it, chromium tests it;
+# dpkg-dev unpacks the PCRE2 source scripts/web builds; lintian checks the
+# Debian package.
 # Usage: scripts/deps.sh [extra packages...]   (runs apt-get through sudo when not root)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libpcre2-dev libgtest-dev libbenchmark-dev
-          qt6-base-dev fonts-dejavu-core clang libclang-rt-dev dpkg-dev "$@")
+          qt6-base-dev fonts-dejavu-core clang libclang-rt-dev dpkg-dev
+          emscripten node-acorn chromium lintian "$@")
 
 missing=()
 for p in "${packages[@]}"; do
