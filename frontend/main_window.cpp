@@ -16,6 +16,9 @@
 #include <QSignalBlocker>
 #include <cmath>
 #include <QSettings>
+
+#include "engine/macro_names.hpp"
+#include "engine/reserved_names.hpp"
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTextBlock>
@@ -314,6 +317,16 @@ void MainWindow::build_menus() {
   make(file, "save", tr("&Save"), {QKeySequence::Save}, [this] { save(focused_pane()); });
   make(file, "save_as", tr("Save &As..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
        [this] { save_as(focused_pane()); });
+  // An 8-bit file in another code page than the one guessed: read it again in
+  // the one chosen (remembered for that file; saving writes it back in it).
+  QMenu* encodings = file->addMenu(tr("Reopen with &Encoding"));
+  encodings->menuAction()->setObjectName(QStringLiteral("reopen_encoding"));
+  for (const engine::Encoding e : {engine::Encoding::utf8, engine::Encoding::cp1251, engine::Encoding::koi8r,
+                                   engine::Encoding::cp866, engine::Encoding::latin1}) {
+    QAction* a = encodings->addAction(QString::fromLatin1(engine::encoding_name(e)),
+                                      this, [this, e] { reopen_with_encoding(focused_pane(), e); });
+    a->setObjectName(QStringLiteral("encoding_") + QString::fromLatin1(engine::encoding_short_name(e)));
+  }
   recent_menu_ = file->addMenu(tr("Recent Files"));
   recent_menu_->menuAction()->setObjectName(QStringLiteral("recent"));
   connect(recent_menu_, &QMenu::aboutToShow, this, &MainWindow::fill_recent_menu);
@@ -412,6 +425,15 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   const int caret = source->textCursor().blockNumber();
   engine::Options options;
   options.jr_as_jump = is_z80(source) && action("jr_as_jump")->isChecked();
+  // The macros the source defines: their calls go through as typed.
+  engine::MacroNames macros;
+  for (QTextBlock b = source->document()->begin(); b.isValid(); b = b.next()) {
+    const QString t = b.text();
+    if (t.contains(QLatin1String("macro"), Qt::CaseInsensitive) || t.contains(QLatin1String("#define"), Qt::CaseInsensitive)) {
+      macros.learn_line(std::u16string_view(reinterpret_cast<const char16_t*>(t.utf16()), static_cast<std::size_t>(t.size())));
+    }
+  }
+  if (!macros.empty()) options.macros = &macros;
   // Line by line from the source's own text into one text for the target.
   QString text;
   std::vector<int> states;
@@ -508,10 +530,16 @@ void MainWindow::update_title() {
 
 void MainWindow::update_counts() {
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
-    pane_status(pane)->setText(tr("%1 %2 lines, %3 marked")
+    const engine::Encoding encoding = format_of(pane->document()).encoding;
+    // The code page of an 8-bit file is worth knowing; UTF-8 goes without saying.
+    const QString code_page = engine::is_single_byte(encoding)
+                                  ? QStringLiteral(", ") + QString::fromLatin1(engine::encoding_name(encoding))
+                                  : QString();
+    pane_status(pane)->setText(tr("%1 %2 lines, %3 marked%4")
                                    .arg(is_z80(pane) ? QStringLiteral("Z80") : QStringLiteral("8080"))
                                    .arg(pane->count_lines())
-                                   .arg(pane->marked_lines().size()));
+                                   .arg(pane->marked_lines().size())
+                                   .arg(code_page));
   }
   update_line_status();
 }
@@ -553,7 +581,17 @@ QString MainWindow::line_description(const EditorPane* pane, int line) const {
 void MainWindow::update_line_status() {
   EditorPane* pane = focused_pane();
   const int line = pane->textCursor().blockNumber();
-  const QString text = line_description(pane, line);
+  QString text = line_description(pane, line);
+  // A name the other notation reserves (a label DAD in Z80 source).
+  if (line < static_cast<int>(pane->count_lines())) {
+    const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
+    const engine::Notation notation = is_z80(pane) ? engine::Notation::z80 : engine::Notation::i8080;
+    const std::vector<std::u16string_view> names = engine::reserved_names(content, notation);
+    if (!names.empty()) {
+      text += (text.isEmpty() ? QString() : QStringLiteral("; ")) + tr("warning: ") +
+              QString::fromStdString(engine::reserved_name_warning(names.front(), notation));
+    }
+  }
   line_status_->set_full_text(text.isEmpty() ? tr("Line %1").arg(line + 1) : tr("Line %1: %2").arg(line + 1).arg(text));
 }
 
@@ -625,9 +663,11 @@ void MainWindow::choose_and_open(EditorPane* pane) {
 bool MainWindow::open_file(EditorPane* pane, const QString& path, bool detect) {
   if (busy_) return false;
   const std::string name = path.toStdString();
+  const std::optional<engine::Encoding> chosen = engine::encoding_by_name(
+      settings().value(QStringLiteral("encodings/") + QFileInfo(path).absoluteFilePath()).toString().toStdString());
   const auto read_file = [&](bool accept_binary) {
     Busy busy(this);
-    return read_text_file(name, accept_binary);
+    return read_text_file(name, accept_binary, chosen);
   };
   ReadResult read = read_file(false);
   if (read.problem == ReadProblem::not_text) {
@@ -661,6 +701,22 @@ bool MainWindow::open_file(EditorPane* pane, const QString& path, bool detect) {
                              6000);
   }
   return true;
+}
+
+bool MainWindow::reopen_with_encoding(EditorPane* pane, engine::Encoding encoding) {
+  const QString path = file_of(pane);
+  if (path.isEmpty()) {
+    statusBar()->showMessage(tr("This pane has no file to read again"), 4000);
+    return false;
+  }
+  // Remembered per file: the next open reads it so too.
+  const QString key = QStringLiteral("encodings/") + QFileInfo(path).absoluteFilePath();
+  if (encoding == engine::Encoding::utf8) {
+    settings().remove(key);
+  } else {
+    settings().setValue(key, QString::fromLatin1(engine::encoding_short_name(encoding)));
+  }
+  return open_file(pane, path);
 }
 
 bool MainWindow::save(EditorPane* pane) {

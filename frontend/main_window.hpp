@@ -37,6 +37,7 @@
 #include <memory>
 
 #include "frontend/dialogs.hpp"
+#include "engine/text_encoding.hpp"
 #include "frontend/pane_commands.hpp"
 
 class QLabel;
@@ -77,6 +78,8 @@ class MainWindow : public QMainWindow {
   // With `detect`, a file whose notation is clear (engine/notation_detect.hpp)
   // goes into the pane of that notation instead, and the status bar says so.
   bool open_file(EditorPane* pane, const QString& path, bool detect = false);
+  // Reads the pane's file again in the code page given, remembered for it.
+  bool reopen_with_encoding(EditorPane* pane, engine::Encoding encoding);
   bool save(EditorPane* pane);
   bool save_as(EditorPane* pane);
   // The pane's file, empty if it has none.
