@@ -23,15 +23,20 @@ std::size_t find_any_or_quote(std::u16string_view text, std::size_t i, std::u16s
   return kNone;
 }
 
+bool is_statement_word(std::u16string_view word, Notation notation);
+
 // Length of the label at the start of an indented code field: blanks, a name
-// and a colon ("::" counts as one). 0 if the code field does not start so.
-std::size_t indented_label_length(std::u16string_view code) {
+// and a colon ("::" counts as one). 0 if the code field does not start so, or
+// if the name is a mnemonic of the notation: "\txchg:shld x" is two statements.
+std::size_t indented_label_length(std::u16string_view code, Notation notation) {
   std::size_t i = 0;
   while (i < code.size() && is_blank(code[i])) ++i;
   if (i == 0 || i == code.size() || !is_name_start(code[i])) return 0;
+  const std::size_t name = i;
   ++i;
   while (i < code.size() && is_name_char(code[i])) ++i;
   if (i == code.size() || code[i] != u':') return 0;
+  if (is_mnemonic(notation, code.substr(name, i - name))) return 0;
   ++i;
   if (i < code.size() && code[i] == u':') ++i;
   return i;
@@ -232,7 +237,7 @@ void parse_line(std::u16string_view text, const LineRules& rules, SourceLine& li
       return;
     }
   }
-  if (const std::size_t n = indented_label_length(code); n > 0) {
+  if (const std::size_t n = indented_label_length(code, rules.notation); n > 0) {
     line.inner = code.substr(0, n);
     code = code.substr(n);
     if (only_blanks(code)) {

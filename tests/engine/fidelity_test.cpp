@@ -75,6 +75,8 @@ TEST(Separators, BackslashOnRequest) {
 const Case kSeparators8080[] = {
     {u"⇥mov a,b : inx h", u"⇥ld a,b : inc hl", 0},
     {u"⇥xchg!shld info", u"⇥ex de,hl! ld (info),hl", 0},  // DRI's "!" is followed by a blank
+    {u"⇥xchg:shld x:xchg", u"⇥ex de,hl:ld (x),hl:ex de,hl", 0},  // a mnemonic is no indented label
+    {u"⇥loop:⇥jz done", u"⇥loop:⇥jp z, done", 49},
 };
 TEST(Separators, I8080ToZ80) { i8080(kSeparators8080); }
 

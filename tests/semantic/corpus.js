@@ -284,6 +284,28 @@ const SPELLINGS = [
   (mn, ops) => `  ${mn}  ${ops.replace(/,/g, ", ")}  `,
 ];
 
+// Lines as listings typed from print and other assemblers have them, judged
+// as they stand (no spellings): statements in column 1, statements separated
+// by ":", blanks inside a register's parentheses. [line, canonical] where the
+// assembler needs another spelling of the same meaning.
+const LISTINGS = {
+  "z80 listings": [
+    ["LD A,B"], ["RET Z"], ["RET NZ ; back"], ["RET"], ["HALT"], ["LDIR"], ["CPI"], ["JP NZ,1234H"], ["RST 38H"],
+    ["CP 'M'"], ["EX DE,HL"], ["DJNZ $"], ["LD HL,(1234H)"], ["PUSH BC"],
+    ["\tld a,b:inc hl"], ["\tld hl,1234h:ld a,b"], ["\tret z:ret"], ["\tinc a : dec b"], ["\tld a,(hl):inc hl"],
+    ["\tdjnz $:inc a"], ["\tld (1234h),a:ld a,';'"],
+    ["\tld a, ( hl )", "\tld a,(hl)"], ["\tld ( hl ),5", "\tld (hl),5"], ["\tld a,( de )", "\tld a,(de)"],
+    ["\tex ( sp ),hl", "\tex (sp),hl"], ["\tjp ( hl )", "\tjp (hl)"], ["\tadd a,( hl )", "\tadd a,(hl)"],
+    ["\tcp ( hl )", "\tcp (hl)"], ["\tld ( bc ),a", "\tld (bc),a"], ["\tld a,(ix + 2)", "\tld a,(ix+2)"],
+  ],
+  "8080 listings": [
+    ["MOV  A,E"], ["CPI 'M'"], ["XCHG"], ["RRC"], ["RZ"], ["PCHL"], ["RST 7"], ["DB 0AH,0DH"], ["LXI H,1234H"],
+    ["JMP 1234H"], ["ST1:LXI SP,1234H", "ST1: LXI SP,1234H"], ["MVI M,5"], ["HLT"],
+    ["\tmov a,b : inx h"], ["\tmvi a,5:ret"], ["\txchg:shld 1234h:xchg"],
+    ["\tjmp (1234h)"], ["\tjnz (1234h)"], ["\tcall 1234h"],
+  ],
+};
+
 const FORMS = {
   "z80": z80Forms, "8080": i8080Forms, "z80 written": z80Written, "8080 written": i8080Written,
   "z80 jr": z80RelativeJumps,
@@ -292,6 +314,9 @@ const FORMS = {
 // [{line, data, canonical}] for a corpus named in FORMS; `canonical` is the
 // line as the assembler reads its meaning (the line itself if not given).
 function corpus(name) {
+  if (name in LISTINGS) {
+    return LISTINGS[name].map(([line, canonical]) => ({ line, data: /^\s*d[bw]\b/i.test(line), canonical: canonical || line, statements: true }));
+  }
   const out = [];
   FORMS[name]().forEach((form, i) => {
     SPELLINGS.forEach((spell, k) => {
