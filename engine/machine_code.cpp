@@ -155,6 +155,7 @@ std::u16string restart_number(std::u16string_view address) {
 bool is_expression(std::u16string_view text, bool z80_registers) {
   const Notation notation = z80_registers ? Notation::z80 : Notation::i8080;
   bool after_term = false;  // a name, number or quoted text was the last thing seen
+  int depth = 0;            // of parentheses
   for (std::size_t i = 0; i < text.size();) {
     const char16_t c = text[i];
     if ((c == u'\'' || c == u'"') && opens_quote(text, i)) {
@@ -176,13 +177,15 @@ bool is_expression(std::u16string_view text, bool z80_registers) {
     } else if (is_blank(c)) {
       ++i;
     } else if (std::u16string_view(u"()+-*/%&|^~!<>=#").find(c) != std::u16string_view::npos) {
+      if (c == u'(' && (after_term || ++depth < 0)) return false;  // "x (y)" is two terms
+      if (c == u')' && --depth < 0) return false;
       ++i;
       after_term = c == u')';
     } else {
       return false;
     }
   }
-  return true;
+  return depth == 0;
 }
 
 bool enclosed_in_parentheses(std::u16string_view text) {

@@ -66,8 +66,9 @@ std::u16string restart_number(std::u16string_view address);
 
 // True when text can be an operand expression: names, numbers, quoted text,
 // blanks, parentheses, the operator characters "+-*/%&|^~!<>=#" and operator
-// words (dialect.hpp), no two terms in a row ("0r r") and no name that is a
-// register of the notation ("5+(hl)" and "a+1" are none; "hl2" is one).
+// words (dialect.hpp), parentheses balanced, no two terms in a row ("0r r",
+// "x (y)") and no name that is a register of the notation ("5+(hl)" and "a+1"
+// are none; "hl2" is one).
 bool is_expression(std::u16string_view text, bool z80_registers);
 
 // True when text is "(...)" with the first parenthesis closed by the last.

@@ -25,15 +25,25 @@ std::size_t occurrences(std::u16string_view text, std::u16string_view part) {
   return n;
 }
 
-// In 8080 notation a "!" in a comment may start a statement: the pipeline asks
-// its chain; here a statement is text whose first word the notation knows.
-bool starts_statement(const void* side, std::u16string_view text) {
+// In 8080 source a "!" in a comment may start a statement: the pipeline takes
+// the text after it for one when the chain rewrites it or lets it through,
+// and so does the source's parse here. In the translation, such a statement
+// starts with a Z80 mnemonic or a word the chain lets through.
+bool starts_8080_statement(const void*, std::u16string_view text) {
+  std::u16string line(1, u' ');
+  line += text;
+  const Outcome o = translate_8080_to_z80(line).outcome;
+  return o.decision == Decision::rewrite || o.decision == Decision::pass_through;
+}
+bool starts_z80_statement(const void*, std::u16string_view text) {
   const std::u16string_view word = first_word(text);
-  return static_cast<const Side*>(side)->is_mnemonic(word) || is_data_word(word);
+  return is_z80_mnemonic(word) || is_data_word(word) || is_one_of(word, shared_directives()) ||
+         is_word(word, kSetDirective) || is_word(word, kZ80Switch);
 }
 
 void parse(std::u16string_view line, const Side& side, bool statements_in_comment, SourceLine& out) {
-  parse_line(line, LineRules{side.notation, statements_in_comment, starts_statement, &side}, out);
+  const auto starts = side.notation == Notation::i8080 ? starts_8080_statement : starts_z80_statement;
+  parse_line(line, LineRules{side.notation, statements_in_comment, starts, nullptr}, out);
 }
 
 // A label as a name: no blanks, no colons, any case.

@@ -98,7 +98,8 @@ const Encoded kNearMisses[] = {
     {false, u"mvi a"},       {false, u"mvi a,b"},       {false, u"ret z"},        {false, u"jmp"},
     {false, u"inx a"},       {false, u"dad psw"},       {false, u"jx 5"},         {false, u"mov a,(hl)"},
     {false, u"ds 1,2,3"},     {true, u"ld a,5+(hl)"},    {true, u"ld a,i+1"},      {false, u"mvi a,0r r"},
-    {false, u"mvi a,5\x01"},  {true, u"jp n z,5"},       {true, u"ex af,a f'"},
+    {false, u"mvi a,5\x01"},  {true, u"jp n z,5"},       {true, u"ex af,a f'"},    {false, u"sta fcb)+32"},
+    {true, u"ld a,(hd (ecl)"},
 };
 TEST(Encoders, RefuseNearMisses) {
   for (const auto& c : kNearMisses) {
