@@ -168,12 +168,15 @@ bool is_expression(std::u16string_view text, bool z80_registers) {
       while (end < text.size() && is_name_char(text[end])) ++end;
       const std::u16string_view word = text.substr(i, end - i);
       i = end;
-      if (after_term && is_operator_word(word)) {
+      // Registers and operator words are short and start with a letter.
+      const bool reserved = word.size() <= 4 && !is_digit(word[0]);
+      const bool operator_word = reserved && is_operator_word(word);
+      if (after_term && operator_word) {
         after_term = false;
         continue;
       }
-      if (after_term || is_register(notation, word)) return false;  // "0r r" is two terms
-      after_term = !is_operator_word(word);  // "not x", "high x"
+      if (after_term || (reserved && is_register(notation, word))) return false;  // "0r r" is two terms
+      after_term = !operator_word;  // "not x", "high x"
     } else if (is_blank(c)) {
       ++i;
     } else if (std::u16string_view(u"()+-*/%&|^~!<>=#").find(c) != std::u16string_view::npos) {
