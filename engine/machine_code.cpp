@@ -55,9 +55,14 @@ std::size_t term_end(std::u16string_view t, std::size_t i) {
   return i;
 }
 
+// Longer expressions are not simplified: each step scans the text, and no
+// expression a person writes is that long.
+constexpr std::size_t kLongestSimplified = 512;
+
 // Drops parentheses around a single term, redundant outer parentheses and a
 // leading "0+" until none is left.
 void simplify(std::u16string& out) {
+  if (out.size() > kLongestSimplified) return;
   for (bool changed = true; changed;) {
     changed = false;
     for (std::size_t i = 0; i < out.size(); ++i) {

@@ -13,7 +13,8 @@
 // - redundant outer parentheses and a leading "0+" go: "(12h)" and "0+(12h)"
 //   are both "18"; so do parentheses around one name, number or quoted text
 //   ("(buf)+1" is "buf+1"), unless a name stands right before them.
-// Nothing else is folded: "1+1" and "2" differ.
+// Nothing else is folded: "1+1" and "2" differ. An expression of more than
+// 512 characters is only stripped of blanks and its numbers rewritten.
 //
 // Data statements (db, dw, ds and their Z80 spellings) encode as data items:
 // no bytes, one operand per item, of size byte (db), word (dw) or count (ds,

@@ -75,6 +75,14 @@ void relative_as_absolute(MachineCode& code) {
   code.operands[0].size = OperandSize::word;
 }
 
+// An encoding as a reason shows it, cut short.
+std::string shown(const MachineCode& code) {
+  constexpr std::size_t kLongest = 120;
+  std::string text = to_string(code);
+  if (text.size() > kLongest) text.replace(kLongest, std::string::npos, "...");
+  return text;
+}
+
 std::string utf8(std::u16string_view text) {
   std::string out;
   append_utf8(out, text);
@@ -91,7 +99,7 @@ Proof prove(const Side& from, const Side& to, std::u16string_view source, std::u
   if (source_encodes && translation_encodes) {
     if (options.jr_as_jump && from.notation == Notation::z80) relative_as_absolute(a);
     if (a == b) return Proof::proven;
-    reason = "the source encodes as " + to_string(a) + ", the translation as " + to_string(b);
+    reason = "the source encodes as " + shown(a) + ", the translation as " + shown(b);
     return Proof::unproven;
   }
   if (source_encodes) {

@@ -40,6 +40,10 @@ TEST(Encoders, NumbersInEverySpellingAreOne) {
 TEST(Encoders, ExpressionsAreNormalised) {
   for (const auto& c : kExpressions) EXPECT_EQ(utf16_to_utf8(normalise_expression(c.in)), utf16_to_utf8(c.out)) << utf16_to_utf8(c.in);
 }
+TEST(Encoders, DeepParenthesesTakeLinearTime) {
+  const std::u16string deep = std::u16string(30000, u'(') + u"x" + std::u16string(30000, u')');
+  EXPECT_EQ(normalise_expression(deep).size(), deep.size());  // too long to simplify, and done at once
+}
 TEST(Encoders, NamesMayKeepTheirCase) {
   EXPECT_EQ(normalise_expression(u"Buf+1", {.case_sensitive = true}), u"Buf+1");
 }
