@@ -4,7 +4,8 @@
 #   lines/s with one thread, the ratio to copying the same file line by line
 #   with one memchr per line (bench/line_copy), the time with the memory of
 #   recent statements switched off (ASMCONV_MEMORY=off; "mem on/off" below 1.00
-#   means the memory pays), and the wall-clock speed-up of -j N over -j 1.
+#   means the memory pays), the wall-clock speed-up of -j N over -j 1, and the
+#   time of --verify over the plain translation (CPU, -j 1).
 # Then how long the window takes to convert and show a 200 000-line pane.
 # Not a test: nothing fails.
 # Usage: bench/speed.sh [N]   (after scripts/build.sh default; N defaults to
@@ -55,19 +56,22 @@ best() {  # cpu|wall, command... -> best of three, in milliseconds
   echo "$best"
 }
 
-printf '%-10s %-12s %9s %8s %10s %12s\n' corpus direction "M lines/s" "x copy" "mem on/off" "-j $jobs / -j 1"
+printf '%-10s %-12s %9s %8s %10s %12s %9s\n' corpus direction "M lines/s" "x copy" "mem on/off" "-j $jobs / -j 1" \
+  "verify x"
 report() {  # corpus, direction flag, file
   [ -f "$3" ] || return 0
-  local on off copy one many
+  local on off copy one many verify
   on=$(best cpu "$asmconv" -j 1 "$2" "$3")
+  verify=$(best cpu "$asmconv" -j 1 --verify "$2" "$3")
   off=$(ASMCONV_MEMORY=off best cpu "$asmconv" -j 1 "$2" "$3")
   copy=$(best cpu "$line_copy" "$3")
   one=$(best wall "$asmconv" -j 1 "$2" "$3")
   many=$(best wall "$asmconv" -j "$jobs" "$2" "$3")
   awk -v c="$1" -v d="${2#--}" -v on="$on" -v off="$off" -v copy="$copy" -v one="$one" -v many="$many" \
+    -v verify="$verify" \
     'function nz(x) { return x > 0 ? x : 1 }
-     BEGIN { printf("%-10s %-12s %9.2f %8.1f %10.2f %12.2f\n", c, d, 1000 / nz(on),
-                    on / nz(copy), on / nz(off), one / nz(many)) }'
+     BEGIN { printf("%-10s %-12s %9.2f %8.1f %10.2f %12.2f %9.2f\n", c, d, 1000 / nz(on),
+                    on / nz(copy), on / nz(off), one / nz(many), verify / nz(on)) }'
 }
 
 for corpus in mixed judge distinct; do

@@ -1,5 +1,6 @@
 #include "cli/translate_stream.hpp"
 
+#include "engine/statement_cache.hpp"
 #include "engine/verify.hpp"
 #include "engine/mark_reason.hpp"
 
@@ -23,8 +24,6 @@ namespace {
 constexpr std::size_t kBlock = 1 << 20;       // bytes per read
 constexpr std::size_t kBatch = 4 << 20;       // bytes of lines translated together
 constexpr std::size_t kShownLength = 200;     // bytes of a statement shown in a diagnostic
-constexpr std::size_t kRememberedProofs = 1 << 14;  // slots for proofs of lines, per thread (--verify)
-constexpr std::size_t kRememberedLine = 94;    // bytes of a line whose proof is kept: below this
 
 // Runs a job on every thread of the pool at once: part 0 on the caller's
 // thread, the others on threads that live as long as the pool.
@@ -237,46 +236,33 @@ class Translator {
   }
 
   // The same for a line given as UTF-8. The output is a function of the line,
-  // so lines that come again (most lines of a program do) are proved once:
-  // the proofs of recent short lines are remembered in a table of slots, one
-  // line per slot, chosen by the line's hash.
+  // so a line that comes again (most lines of a program do) is proved once:
+  // the proofs of recent lines are remembered (engine/statement_cache.hpp).
   void verify_utf8(std::string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
                    Part& part) const {
-    struct Slot {
-      std::uint8_t size = 0xFF;  // no line
-      engine::Proof proof;
-      char bytes[kRememberedLine];
-    };
     struct Memory {
-      std::vector<Slot> slots = std::vector<Slot>(kRememberedProofs);
+      engine::RecentTable<engine::Proof> table{2048, 1 << 18, 160};
       engine::Direction direction;
       engine::Options options;
+      std::string payload;
     };
-    thread_local Memory memory;
-    if (memory.direction != options_.direction || !(memory.options == options_.engine)) {
-      for (Slot& slot : memory.slots) slot.size = 0xFF;
-      memory.direction = options_.direction;
-      memory.options = options_.engine;
+    thread_local std::unique_ptr<Memory> memory;
+    if (!memory || memory->direction != options_.direction || !(memory->options == options_.engine)) {
+      memory = std::make_unique<Memory>();
+      memory->direction = options_.direction;
+      memory->options = options_.engine;
     }
-    Slot* slot = nullptr;
-    if (line.size() < kRememberedLine) {
-      std::uint64_t hash = 0xcbf29ce484222325ull;
-      for (const char c : line) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
-      slot = &memory.slots[(hash ^ (hash >> 29)) & (kRememberedProofs - 1)];
-      if (slot->size == line.size() && std::memcmp(slot->bytes, line.data(), line.size()) == 0) {
-        ++part.proofs[static_cast<int>(slot->proof)];
-        return;
-      }
+    engine::Proof proof{};
+    const bool wanted = memory->table.wants(line.size());
+    if (wanted && memory->table.find(line, memory->payload, proof)) {
+      ++part.proofs[static_cast<int>(proof)];
+      return;
     }
     thread_local std::u16string text;
     text.clear();
     engine::append_utf16(text, line);
-    const engine::Proof proof = verify(text, info, base, number, part);
-    if (slot != nullptr && proof != engine::Proof::unproven) {
-      slot->size = static_cast<std::uint8_t>(line.size());
-      slot->proof = proof;
-      std::memcpy(slot->bytes, line.data(), line.size());
-    }
+    proof = verify(text, info, base, number, part);
+    if (wanted && proof != engine::Proof::unproven) memory->table.remember(line, {}, proof);
   }
 
   // The line's proof (engine/verify.hpp), counted; an unproven line reported

@@ -36,13 +36,16 @@ std::string read_file(const std::string& name, std::vector<std::u16string>& line
   return {};
 }
 
-// A line as shown in a report: blanks made single spaces, trimmed.
+// A line as shown in a report: blanks made single spaces, trimmed, cut after
+// 200 characters (as asmconv's other reports cut statements).
 std::string shown(std::u16string_view line) {
+  constexpr std::size_t kLongest = 200;
   std::u16string text = engine::normalize_blanks(line);
   while (!text.empty() && text.back() == u' ') text.pop_back();
   std::size_t from = 0;
   while (from < text.size() && text[from] == u' ') ++from;
-  return engine::utf16_to_utf8(std::u16string_view(text).substr(from));
+  const std::u16string_view view = std::u16string_view(text).substr(from);
+  return engine::utf16_to_utf8(view.substr(0, kLongest)) + (view.size() > kLongest ? "..." : "");
 }
 
 }  // namespace

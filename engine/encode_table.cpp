@@ -230,7 +230,7 @@ bool Table::encode(const StatementParts& parts, MachineCode& code, std::string& 
   const Rows* rows = find(parts.mnemonic, condition);
   if (rows == nullptr) {
     why = "\"";
-    append_utf8(why, parts.mnemonic);
+    append_utf8(why, parts.mnemonic.substr(0, 32));  // a word past 32 characters is cut
     why += "\" is no ";
     why += name_of(notation_);
     why += " mnemonic";

@@ -55,9 +55,14 @@ std::size_t term_end(std::u16string_view t, std::size_t i) {
   return i;
 }
 
+// Longer expressions are not simplified: each step scans the text, and no
+// expression a person writes is that long.
+constexpr std::size_t kLongestSimplified = 512;
+
 // Drops parentheses around a single term, redundant outer parentheses and a
 // leading "0+" until none is left.
 void simplify(std::u16string& out) {
+  if (out.size() > kLongestSimplified) return;
   for (bool changed = true; changed;) {
     changed = false;
     for (std::size_t i = 0; i < out.size(); ++i) {
@@ -155,6 +160,7 @@ std::u16string restart_number(std::u16string_view address) {
 bool is_expression(std::u16string_view text, bool z80_registers) {
   const Notation notation = z80_registers ? Notation::z80 : Notation::i8080;
   bool after_term = false;  // a name, number or quoted text was the last thing seen
+  int depth = 0;            // of parentheses
   for (std::size_t i = 0; i < text.size();) {
     const char16_t c = text[i];
     if ((c == u'\'' || c == u'"') && opens_quote(text, i)) {
@@ -167,22 +173,27 @@ bool is_expression(std::u16string_view text, bool z80_registers) {
       while (end < text.size() && is_name_char(text[end])) ++end;
       const std::u16string_view word = text.substr(i, end - i);
       i = end;
-      if (after_term && is_operator_word(word)) {
+      // Registers and operator words are short and start with a letter.
+      const bool reserved = word.size() <= 4 && !is_digit(word[0]);
+      const bool operator_word = reserved && is_operator_word(word);
+      if (after_term && operator_word) {
         after_term = false;
         continue;
       }
-      if (after_term || is_register(notation, word)) return false;  // "0r r" is two terms
-      after_term = !is_operator_word(word);  // "not x", "high x"
+      if (after_term || (reserved && is_register(notation, word))) return false;  // "0r r" is two terms
+      after_term = !operator_word;  // "not x", "high x"
     } else if (is_blank(c)) {
       ++i;
     } else if (std::u16string_view(u"()+-*/%&|^~!<>=#").find(c) != std::u16string_view::npos) {
+      if (c == u'(' && (after_term || ++depth < 0)) return false;  // "x (y)" is two terms
+      if (c == u')' && --depth < 0) return false;
       ++i;
       after_term = c == u')';
     } else {
       return false;
     }
   }
-  return true;
+  return depth == 0;
 }
 
 bool enclosed_in_parentheses(std::u16string_view text) {

@@ -13,7 +13,8 @@
 // - redundant outer parentheses and a leading "0+" go: "(12h)" and "0+(12h)"
 //   are both "18"; so do parentheses around one name, number or quoted text
 //   ("(buf)+1" is "buf+1"), unless a name stands right before them.
-// Nothing else is folded: "1+1" and "2" differ.
+// Nothing else is folded: "1+1" and "2" differ. An expression of more than
+// 512 characters is only stripped of blanks and its numbers rewritten.
 //
 // Data statements (db, dw, ds and their Z80 spellings) encode as data items:
 // no bytes, one operand per item, of size byte (db), word (dw) or count (ds,
@@ -66,8 +67,9 @@ std::u16string restart_number(std::u16string_view address);
 
 // True when text can be an operand expression: names, numbers, quoted text,
 // blanks, parentheses, the operator characters "+-*/%&|^~!<>=#" and operator
-// words (dialect.hpp), no two terms in a row ("0r r") and no name that is a
-// register of the notation ("5+(hl)" and "a+1" are none; "hl2" is one).
+// words (dialect.hpp), parentheses balanced, no two terms in a row ("0r r",
+// "x (y)") and no name that is a register of the notation ("5+(hl)" and "a+1"
+// are none; "hl2" is one).
 bool is_expression(std::u16string_view text, bool z80_registers);
 
 // True when text is "(...)" with the first parenthesis closed by the last.

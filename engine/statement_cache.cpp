@@ -79,6 +79,7 @@ void RecentTable<Record>::remember(std::string_view key, std::string_view payloa
 }
 
 template class RecentTable<LineRecord>;
+template class RecentTable<Proof>;  // asmconv --verify's memory of line proofs
 
 std::string_view StatementCache::key_bytes(const StatementKey& key) {
   key_.assign(reinterpret_cast<const char*>(key.typed.data()), key.typed.size() * sizeof(char16_t));

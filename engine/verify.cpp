@@ -25,15 +25,25 @@ std::size_t occurrences(std::u16string_view text, std::u16string_view part) {
   return n;
 }
 
-// In 8080 notation a "!" in a comment may start a statement: the pipeline asks
-// its chain; here a statement is text whose first word the notation knows.
-bool starts_statement(const void* side, std::u16string_view text) {
+// In 8080 source a "!" in a comment may start a statement: the pipeline takes
+// the text after it for one when the chain rewrites it or lets it through,
+// and so does the source's parse here. In the translation, such a statement
+// starts with a Z80 mnemonic or a word the chain lets through.
+bool starts_8080_statement(const void*, std::u16string_view text) {
+  std::u16string line(1, u' ');
+  line += text;
+  const Outcome o = translate_8080_to_z80(line).outcome;
+  return o.decision == Decision::rewrite || o.decision == Decision::pass_through;
+}
+bool starts_z80_statement(const void*, std::u16string_view text) {
   const std::u16string_view word = first_word(text);
-  return static_cast<const Side*>(side)->is_mnemonic(word) || is_data_word(word);
+  return is_z80_mnemonic(word) || is_data_word(word) || is_one_of(word, shared_directives()) ||
+         is_word(word, kSetDirective) || is_word(word, kZ80Switch);
 }
 
 void parse(std::u16string_view line, const Side& side, bool statements_in_comment, SourceLine& out) {
-  parse_line(line, LineRules{side.notation, kStatementSeparators, statements_in_comment, starts_statement, &side}, out);
+  const auto starts = side.notation == Notation::i8080 ? starts_8080_statement : starts_z80_statement;
+  parse_line(line, LineRules{side.notation, kStatementSeparators, statements_in_comment, starts, nullptr}, out);
 }
 
 // A label as a name: no blanks, no colons, any case.
@@ -65,6 +75,14 @@ void relative_as_absolute(MachineCode& code) {
   code.operands[0].size = OperandSize::word;
 }
 
+// An encoding as a reason shows it, cut short.
+std::string shown(const MachineCode& code) {
+  constexpr std::size_t kLongest = 120;
+  std::string text = to_string(code);
+  if (text.size() > kLongest) text.replace(kLongest, std::string::npos, "...");
+  return text;
+}
+
 std::string utf8(std::u16string_view text) {
   std::string out;
   append_utf8(out, text);
@@ -81,7 +99,7 @@ Proof prove(const Side& from, const Side& to, std::u16string_view source, std::u
   if (source_encodes && translation_encodes) {
     if (options.jr_as_jump && from.notation == Notation::z80) relative_as_absolute(a);
     if (a == b) return Proof::proven;
-    reason = "the source encodes as " + to_string(a) + ", the translation as " + to_string(b);
+    reason = "the source encodes as " + shown(a) + ", the translation as " + shown(b);
     return Proof::unproven;
   }
   if (source_encodes) {

@@ -40,6 +40,10 @@ TEST(Encoders, NumbersInEverySpellingAreOne) {
 TEST(Encoders, ExpressionsAreNormalised) {
   for (const auto& c : kExpressions) EXPECT_EQ(utf16_to_utf8(normalise_expression(c.in)), utf16_to_utf8(c.out)) << utf16_to_utf8(c.in);
 }
+TEST(Encoders, DeepParenthesesTakeLinearTime) {
+  const std::u16string deep = std::u16string(30000, u'(') + u"x" + std::u16string(30000, u')');
+  EXPECT_EQ(normalise_expression(deep).size(), deep.size());  // too long to simplify, and done at once
+}
 TEST(Encoders, NamesMayKeepTheirCase) {
   EXPECT_EQ(normalise_expression(u"Buf+1", {.case_sensitive = true}), u"Buf+1");
 }
@@ -98,7 +102,8 @@ const Encoded kNearMisses[] = {
     {false, u"mvi a"},       {false, u"mvi a,b"},       {false, u"ret z"},        {false, u"jmp"},
     {false, u"inx a"},       {false, u"dad psw"},       {false, u"jx 5"},         {false, u"mov a,(hl)"},
     {false, u"ds 1,2,3"},     {true, u"ld a,5+(hl)"},    {true, u"ld a,i+1"},      {false, u"mvi a,0r r"},
-    {false, u"mvi a,5\x01"},  {true, u"jp n z,5"},       {true, u"ex af,a f'"},
+    {false, u"mvi a,5\x01"},  {true, u"jp n z,5"},       {true, u"ex af,a f'"},    {false, u"sta fcb)+32"},
+    {true, u"ld a,(hd (ecl)"},
 };
 TEST(Encoders, RefuseNearMisses) {
   for (const auto& c : kNearMisses) {

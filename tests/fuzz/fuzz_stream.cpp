@@ -1,6 +1,6 @@
 // libFuzzer target: asmconv's stream translator. However the reads cut the
 // input and however many threads share the lines, the output, the diagnostics
-// and the counts are the same; there is one line per line end (and one for
+// (the proofs of --verify among them) and the counts are the same; there is one line per line end (and one for
 // text after the last).
 #include <algorithm>
 #include <cstdlib>
@@ -22,7 +22,7 @@ Run translate(std::string_view input, std::size_t cut, unsigned threads, engine:
   cli::StreamOptions options;
   options.direction = direction;
   options.threads = threads;
-  options.check = options.explain = true;
+  options.check = options.explain = options.verify = true;
   options.name = "f";
   run.result = cli::translate_stream(
       [&](char* buffer, std::size_t size) -> long {
@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Run whole = translate(input, input.size() + 1, 1, direction);
   const Run pieces = translate(input, cut, 3, direction);
   if (whole.out != pieces.out || whole.diagnostics != pieces.diagnostics || whole.result.lines != pieces.result.lines ||
-      whole.result.marked != pieces.result.marked || whole.result.encoding != pieces.result.encoding) {
+      whole.result.marked != pieces.result.marked || whole.result.encoding != pieces.result.encoding ||
+      !std::equal(whole.result.proofs, whole.result.proofs + 4, pieces.result.proofs)) {
     std::abort();
   }
   return 0;

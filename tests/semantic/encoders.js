@@ -35,7 +35,17 @@ function statement(line) {
   return /^\S/.test(code) ? code.replace(/^\S+/, "") : code;
 }
 
+// The five spellings of a form differ in case and blanks only, which the
+// assembler ignores outside quotes: each form is assembled once.
+const assembled = new Map();
 function assemble(line, cpu) {
+  const code = statement(line).trim();
+  const key = cpu + (/['"]/.test(code) ? line : code.toLowerCase().replace(/\s*,\s*/g, ",").replace(/\s+/g, " "));
+  if (!assembled.has(key)) assembled.set(key, assembleAnew(line, cpu));
+  return assembled.get(key);
+}
+
+function assembleAnew(line, cpu) {
   line = line.replace(/^(\S*\s+[A-Za-z.]+),/, "$1 ");  // a comma after the mnemonic reads as a blank
   const log = console.log;
   console.log = () => {};
