@@ -136,7 +136,8 @@ class Pane {
       return;
     }
     const encoding = { 'utf8': 'UTF-8', 'utf8-bom': 'UTF-8 with byte order mark', 'utf16le': 'UTF-16 LE',
-                       'utf16be': 'UTF-16 BE' }[f.encoding];
+                       'utf16be': 'UTF-16 BE', 'cp1251': 'Windows-1251', 'koi8-r': 'KOI8-R', 'cp866': 'DOS 866',
+                       'latin1': 'ISO 8859-1' }[f.encoding];
     const end = { '\n': 'LF', '\r\n': 'CR LF', '\r': 'CR' }[f.lineEnd];
     this.fileLabel.textContent = `${f.name || 'new'} (${encoding}, ${end})`;
   }

@@ -201,6 +201,26 @@ inline void check_translation(const uint8_t* data, size_t size, Translate fast, 
         }
       }
 
+      // A rewritten statement starts with no mnemonic that only the source
+      // notation has: it was translated whole, or not at all.
+      if (!marked && rewritten(t.outcome)) {
+        const bool from_z80 = marking == engine::kZ80To8080Marking;
+        const auto from = from_z80 ? engine::Notation::z80 : engine::Notation::i8080;
+        const auto to = from_z80 ? engine::Notation::i8080 : engine::Notation::z80;
+        engine::SourceLine out;
+        engine::parse_line(t.text, engine::LineRules{to}, out);
+        const auto& outcomes = t.outcome.statements;
+        for (std::size_t i = 0; i < out.statements.size(); ++i) {
+          const engine::Outcome& o = outcomes.empty() ? t.outcome : outcomes[std::min(i, outcomes.size() - 1)];
+          if (o.decision != engine::Decision::rewrite || (!outcomes.empty() && out.statements.size() != outcomes.size())) {
+            continue;
+          }
+          const std::u16string_view word = engine::first_word(out.statements[i].typed);
+          require(!engine::is_mnemonic(from, word) || engine::is_mnemonic(to, word),
+                  "a rewritten statement starts with no mnemonic of the source notation alone", line, t.text);
+        }
+      }
+
       // No rule drops part of an operand: every name and number stays.
       if (!holds_restart(line)) {
         const auto before = names_and_numbers(line), after = names_and_numbers(shown);

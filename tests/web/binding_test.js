@@ -77,11 +77,17 @@ require(path.resolve(buildWeb, 'engine.js'))({ wasmBinary: fs.readFileSync(path.
         if (opened.replaced) failures.push(`${row}: well-formed text reported as replaced`);
       }
     }
-    // Ill-formed input is read as asmconv reads it and says so.
-    for (const [name, bytes] of [['stray byte', Buffer.from('\tld a,b\xff\n', 'latin1')],
-                                 ['lone surrogate', Buffer.from([0xff, 0xfe, 0x00, 0xd8, 0x41, 0x00])]]) {
+    // Ill-formed UTF-16 is read as asmconv reads it and says so; bytes that
+    // are not UTF-8 are 8-bit text and come back as they were.
+    for (const [name, bytes] of [['lone surrogate', Buffer.from([0xff, 0xfe, 0x00, 0xd8, 0x41, 0x00])]]) {
       ++rows;
       if (!engine.open(bytes).replaced) failures.push(`${name}: not reported as replaced`);
+    }
+    for (const [name, bytes] of [['stray byte', Buffer.from('\tld a,b ; \xcf\xf0\xe8\xe2\xe5\xf2\xff\n', 'latin1')]]) {
+      ++rows;
+      const o = engine.open(bytes);
+      const back = Buffer.from(engine.save(o.text, o.encoding, o.lineEnd, o.lastLineEnded));
+      if (o.replaced || !back.equals(bytes)) failures.push(`${name}: not read and written back byte for byte`);
     }
     fs.rmSync(tmp, { recursive: true, force: true });
     for (const f of failures) console.error(`FAIL ${f}`);
