@@ -216,11 +216,12 @@ bool write_fd(int fd, std::string_view data) {
 
 // A first pass over a regular file, from where it stands: the macros it
 // defines, so that calls before a definition are known too. Reads nothing
-// from anything else (a pipe is read once, and learns as it goes).
-void learn_macros(int fd, engine::MacroNames& macros) {
+// from anything else (a pipe is read once, and learns as it goes): returns
+// whether it read the file.
+bool learn_macros(int fd, engine::MacroNames& macros) {
   struct stat st {};
   const off_t start = ::lseek(fd, 0, SEEK_CUR);
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || start < 0) return;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || start < 0) return false;
   std::string text, block(1 << 20, '\0');
   for (off_t at = start;;) {
     const ssize_t n = ::pread(fd, block.data(), block.size(), at);
@@ -234,6 +235,7 @@ void learn_macros(int fd, engine::MacroNames& macros) {
     text.erase(0, cut + 1);
   }
   macros.learn_text(text);
+  return true;
 }
 
 // How much of an input tells its notation.
@@ -320,7 +322,7 @@ int translate_file(const Options& o, const std::string& input, const std::string
   so.verify = o.verify;
   so.name = shown;
   engine::MacroNames macros;
-  learn_macros(fd, macros);
+  so.macros_known = learn_macros(fd, macros) && head.empty();
   so.macros = &macros;
   int out_error = 0, diagnostics_error = 0;  // errno of a failed write
   const cli::StreamResult r = cli::translate_stream(

@@ -477,7 +477,7 @@ StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, co
 
     StreamOptions batch_options = options;
     if (options.macros != nullptr) {
-      options.macros->learn_text(std::string_view(text).substr(0, cut));
+      if (!options.macros_known) options.macros->learn_text(std::string_view(text).substr(0, cut));
       batch_options.engine.macros = options.macros->empty() ? nullptr : options.macros;
     }
     const Translator translator(batch_options, line_end.empty() ? std::string_view("\n") : std::string_view(line_end));

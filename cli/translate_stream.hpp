@@ -48,6 +48,7 @@ struct StreamOptions {
   // batch of lines before it is translated, so that their calls go through as
   // typed. It may hold names learnt beforehand (a first pass over a file).
   engine::MacroNames* macros = nullptr;
+  bool macros_known = false;  // a first pass learnt them all: the batches need not
 };
 
 struct StreamResult {

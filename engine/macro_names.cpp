@@ -75,11 +75,21 @@ void MacroNames::learn_line(std::u16string_view line) {
 }
 
 void MacroNames::learn_text(std::string_view text) {
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = start;
-    while (end < text.size() && text[end] != '\n' && text[end] != '\r' && text[end] != '\0') ++end;
+  // Only a line holding "macro" or "#define" can define one: look for their
+  // letters first, and cut out the line around a find.
+  const auto is_end = [](char c) { return c == '\n' || c == '\r' || c == '\0'; };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '#') {
+      if (!same_word(text.substr(i + 1, 6), "define")) continue;
+    } else if ((c | 0x20) != 'm' || !same_word(text.substr(i, 5), "macro")) {
+      continue;
+    }
+    std::size_t start = i, end = i;
+    while (start > 0 && !is_end(text[start - 1])) --start;
+    while (end < text.size() && !is_end(text[end])) ++end;
     learn_line(text.substr(start, end - start));
-    start = end + 1;
+    i = end;
   }
 }
 

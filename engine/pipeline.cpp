@@ -302,7 +302,7 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
       if (statement.decision == Decision::rewrite) {
         std::u16string_view text = statement.text;
         // A statement in column 1 stays there: the blanks before its mnemonic
-        // go. After ":" or "\\" the blank the rules needed goes again too, so
+        // go. After ":" or a backslash the blank the rules needed goes again too, so
         // the separator keeps its blanks as typed (DRI's "!" is followed by one).
         const bool column1 = i == 0 && parsed.label.empty() && parsed.inner.empty() && s.needs_blank;
         while (column1 && !text.empty() && is_blank(text.front())) text.remove_prefix(1);
