@@ -24,6 +24,7 @@ const FindCase kFinds[] = {
     {u"LD A,B", u"ld", 1, kExact, 0},
     {u"ab", u"abc", 1, kExact, 0},     // needle longer than the text
     {u"\u00C4x", u"\u00E4", 1, kAnyCase, 1},
+    {u"cp (hl\t", u"(hl)", 1, kAnyCase, 0},  // a tab is not ")" in any case (0x09 | 0x20 is ")")
 };
 TEST(Text, FindText) {
   for (const auto& c : kFinds) {
