@@ -152,7 +152,7 @@ class WindowTest : public QObject {
 
   void controls() {
     MainWindow& w = *window_;
-    QCOMPARE(w.client()->size(), QSize(640, 480));  // the client area as it has always been
+    QCOMPARE(w.client()->size(), QSize(640, 480));  // the client area's size, fixed as its minimum
     QCOMPARE(w.client()->minimumSize(), QSize(640, 480));
     QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(!w.windowIcon().isNull());
