@@ -53,10 +53,6 @@ bool matches(const Regex* pattern, std::u16string_view text) {
   return regex_find(*pattern, subject) != kNone;
 }
 
-bool contains(std::u16string_view text, std::u16string_view needle) {
-  return find_text(text, needle, 1, kAnyCase) > 0;
-}
-
 Operands operands(const Code& code) {
   const std::u16string_view t = code.text;
   Operands ops;
