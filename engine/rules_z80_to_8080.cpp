@@ -178,11 +178,11 @@ Verdict conditional(Code& code, std::u16string_view mnemonic, std::u16string_vie
   return Verdict::rewrite;
 }
 
-constexpr std::u16string_view kConditions[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
-constexpr std::u16string_view kRelativeConditions[] = {u"nz", u"z", u"nc", u"c"};
+// nz z nc c, the first four condition codes, are those a relative jump takes.
+constexpr std::span<const std::u16string_view> kRelativeConditions = std::span(kConditionCodes).first(4);
 
-Verdict conditional_jump(Code& code) { return conditional(code, u"jp", u"j", kConditions); }
-Verdict conditional_call(Code& code) { return conditional(code, u"call", u"c", kConditions); }
+Verdict conditional_jump(Code& code) { return conditional(code, u"jp", u"j", kConditionCodes); }
+Verdict conditional_call(Code& code) { return conditional(code, u"call", u"c", kConditionCodes); }
 
 // Rule 63: "ret cc" -> "rcc". Without a condition the code field goes on as it was.
 Verdict conditional_return(Code& code) {

@@ -74,7 +74,7 @@ Operands operands(const Code& code) {
   };
   for (; i < t.size(); ++i) {
     const char16_t c = t[i];
-    if ((c == u'\'' || c == u'"') && opens_quote(t, i)) {
+    if (is_quote(c) && opens_quote(t, i)) {
       const std::size_t end = quote_end(t, i);
       if (end == kNone) break;  // an unclosed quote runs to the end
       i = end - 1;
@@ -107,7 +107,7 @@ Span enclosed(const Code& code, Span operand) {
   if (t.size() < 2 || t.front() != u'(' || t.back() != u')') return {};
   int depth = 0;
   for (std::size_t i = 0; i < t.size(); ++i) {
-    if ((t[i] == u'\'' || t[i] == u'"') && opens_quote(t, i)) {
+    if (is_quote(t[i]) && opens_quote(t, i)) {
       const std::size_t end = quote_end(t, i);
       if (end == kNone) return {};
       i = end - 1;
@@ -131,7 +131,7 @@ bool inside_quotes(const Code& code, Pos p) {
   const std::u16string_view t = code.text;
   const std::size_t target = static_cast<std::size_t>(p) - 1;
   for (std::size_t i = 0; i < t.size() && i < target; ++i) {
-    if ((t[i] == u'\'' || t[i] == u'"') && opens_quote(t, i)) {
+    if (is_quote(t[i]) && opens_quote(t, i)) {
       const std::size_t end = quote_end(t, i);
       if (end == kNone) return false;  // an unclosed quote quotes nothing
       if (target < end) return true;
