@@ -30,6 +30,7 @@
 // - Unanchored patterns (dad, the register forms of rules 21-37, push, pop)
 //   still take only the statement's first word: the chain refuses a match whose
 //   mnemonic is not the first word of the code field ("xpush b" is a macro call).
+#include <array>
 #include <vector>
 
 #include "engine/dialect.hpp"
@@ -44,8 +45,16 @@ struct Rename {
   std::u16string_view from, to;
 };
 
-constexpr Rename kPairs[] = {{u"b", u"bc"}, {u"d", u"de"}, {u"h", u"hl"}, {u"sp", u"sp"}};
-constexpr Rename kStackPairs[] = {{u"b", u"bc"}, {u"d", u"de"}, {u"h", u"hl"}, {u"psw", u"af"}};
+// Each name of `from` becomes the name of `to` at the same place.
+template <std::size_t N>
+constexpr std::array<Rename, N> renames(const std::u16string_view (&from)[N], const std::u16string_view (&to)[N]) {
+  std::array<Rename, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = {from[i], to[i]};
+  return out;
+}
+
+constexpr auto kPairs = renames(k8080Pairs, kZ80Pairs);                 // b -> bc ... sp -> sp
+constexpr auto kStackPairs = renames(k8080StackPairs, kZ80StackPairs);  // b -> bc ... psw -> af
 constexpr Rename kMemory[] = {{u"m", u"(hl)"}};
 constexpr Rename kThroughPairs[] = {{u"b", u"(bc)"}, {u"d", u"(de)"}};
 
