@@ -456,7 +456,8 @@ int main(int argc, char** argv) {
     }
     outputs.push_back(options.folder.empty()
                           ? options.output
-                          : (fs::path(options.folder) / fs::path(input).filename().replace_extension(to_8080 ? ".asm" : ".z80"))
+                          : (fs::path(options.folder) / fs::path(input).filename().replace_extension(
+                                engine::file_extension(to_8080 ? engine::Notation::i8080 : engine::Notation::z80)))
                                 .string());
   }
   // Standard output appended to an input would read back what it writes.

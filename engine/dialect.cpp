@@ -56,7 +56,6 @@ constexpr std::u16string_view kZ80Registers[] = {u"a",  u"b",  u"c",  u"d",  u"e
                                                  u"de", u"hl", u"sp", u"af", u"af'", u"ix",  u"iy",  u"i",
                                                  u"r",  u"ixh", u"ixl", u"iyh", u"iyl"};
 constexpr std::u16string_view k8080Registers[] = {u"a", u"b", u"c", u"d", u"e", u"h", u"l", u"m", u"sp", u"psw"};
-constexpr std::u16string_view kConditions[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
 constexpr std::u16string_view kOperatorWords[] = {u"and", u"or", u"xor", u"not", u"mod", u"shl", u"shr", u"high",
                                                   u"low", u"eq", u"ne", u"lt", u"le", u"gt", u"ge"};
 constexpr std::u16string_view kIndexRegisters[] = {u"ix", u"iy", u"ixh", u"ixl", u"iyh", u"iyl"};
@@ -226,7 +225,7 @@ bool is_register(Notation notation, std::u16string_view word) {
 }
 
 bool is_condition(std::u16string_view word) {
-  static const WordSet words(kConditions);
+  static const WordSet words(kConditionCodes);
   return words.contains(word);
 }
 bool is_operator_word(std::u16string_view word) {

@@ -82,6 +82,7 @@ bool separates_statements(std::u16string_view text, std::size_t i);
 
 // Quoted text is '...' or "...", closed by the same quote later in the text.
 // An apostrophe right after "af" (any case, as in "ex af,af'") opens no quote.
+constexpr bool is_quote(char16_t c) { return c == u'\'' || c == u'"'; }
 bool opens_quote(std::u16string_view text, std::size_t i);
 // Index just past the quote that opens at i (opens_quote(text, i) holds), or
 // kNone when the text ends before the quote is closed.

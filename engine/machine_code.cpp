@@ -32,7 +32,7 @@ std::size_t closing_parenthesis(std::u16string_view text, std::size_t open) {
   int depth = 0;
   for (std::size_t i = open; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if ((c == u'\'' || c == u'"') && opens_quote(text, i)) {
+    if (is_quote(c) && opens_quote(text, i)) {
       const std::size_t end = quote_end(text, i);
       if (end == kNone) return kNone;
       i = end - 1;
@@ -99,7 +99,7 @@ std::u16string normalise_expression(std::u16string_view e, const EncodeOptions& 
       ++i;
       continue;
     }
-    if ((c == u'\'' || c == u'"') && opens_quote(e, i)) {
+    if (is_quote(c) && opens_quote(e, i)) {
       const std::size_t end = quote_end(e, i);
       if (end == kNone) {  // an unclosed quote: the rest as typed
         out += e.substr(i);
@@ -163,7 +163,7 @@ bool is_expression(std::u16string_view text, bool z80_registers) {
   int depth = 0;            // of parentheses
   for (std::size_t i = 0; i < text.size();) {
     const char16_t c = text[i];
-    if ((c == u'\'' || c == u'"') && opens_quote(text, i)) {
+    if (is_quote(c) && opens_quote(text, i)) {
       const std::size_t end = quote_end(text, i);
       if (end == kNone || after_term) return false;
       i = end;
@@ -220,7 +220,7 @@ void split_statement(std::u16string_view s, StatementParts& parts) {
   int depth = 0;
   for (std::size_t k = 0; k < rest.size(); ++k) {
     const char16_t c = rest[k];
-    if ((c == u'\'' || c == u'"') && opens_quote(rest, k)) {
+    if (is_quote(c) && opens_quote(rest, k)) {
       const std::size_t end = quote_end(rest, k);
       if (end == kNone) break;
       k = end - 1;

@@ -27,4 +27,8 @@ struct NotationCount {
   std::optional<Notation> notation() const;
 };
 
+// The extension the programs give a file written in the notation, such as a
+// translation of prog.z80 into 8080 mnemonics: prog.asm.
+constexpr std::string_view file_extension(Notation notation) { return notation == Notation::z80 ? ".z80" : ".asm"; }
+
 }  // namespace engine

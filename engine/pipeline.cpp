@@ -47,8 +47,6 @@ const Policy& i8080_to_z80(bool reference) {
   return reference ? plain : fast;
 }
 
-bool is_quote(char16_t c) { return c == u'\'' || c == u'"'; }
-
 // Removes the blanks in front of every comma outside quotes, and with `after`
 // those behind it, from index `from` on; also the blanks just inside
 // parentheses, so that "( hl )" reads as the register operand "(hl)" that

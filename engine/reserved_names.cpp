@@ -20,7 +20,7 @@ void scan(std::u16string_view text, bool skip_first, Notation source, std::vecto
   bool first = skip_first;
   for (std::size_t i = 0; i < text.size();) {
     const char16_t c = text[i];
-    if ((c == u'\'' || c == u'"') && opens_quote(text, i)) {
+    if (is_quote(c) && opens_quote(text, i)) {
       const std::size_t end = quote_end(text, i);
       i = end == kNone ? text.size() : end;
       continue;

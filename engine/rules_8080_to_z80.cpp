@@ -9,7 +9,7 @@
 // inserted texts are lower case. Before the chain the pipeline has removed the
 // blanks in front of every comma outside quotes (not on data lines).
 //
-// Where our chain departs from the plain rule text, on purpose:
+// What the rows and their actions do beyond what the patterns show:
 // - A mnemonic is a whole word: patterns that would end in "[\t, ]{0,}" end in
 //   "([\t, ]|$)"; rules 78 and 79 are anchored with "^".
 // - A register operand is a whole word: "ldax bx", "add mem", "push hx" are no
@@ -25,6 +25,12 @@
 //   would otherwise be marked for want of a rule: directives both notations
 //   share (and "set"), nop, hlt, "rst n" in any number spelling (a name or an
 //   expression is multiplied by 8), and the processor switch ".8080".
+// - A pattern such as "[b|d|h|sp]" is a character class: it tests one character
+//   (one of "bdhsp|"), so the action makes the real test of the operand.
+// - Unanchored patterns (dad, the register forms of rules 21-37, push, pop)
+//   still take only the statement's first word: the chain refuses a match whose
+//   mnemonic is not the first word of the code field ("xpush b" is a macro call).
+#include <array>
 #include <vector>
 
 #include "engine/dialect.hpp"
@@ -39,8 +45,16 @@ struct Rename {
   std::u16string_view from, to;
 };
 
-constexpr Rename kPairs[] = {{u"b", u"bc"}, {u"d", u"de"}, {u"h", u"hl"}, {u"sp", u"sp"}};
-constexpr Rename kStackPairs[] = {{u"b", u"bc"}, {u"d", u"de"}, {u"h", u"hl"}, {u"psw", u"af"}};
+// Each name of `from` becomes the name of `to` at the same place.
+template <std::size_t N>
+constexpr std::array<Rename, N> renames(const std::u16string_view (&from)[N], const std::u16string_view (&to)[N]) {
+  std::array<Rename, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = {from[i], to[i]};
+  return out;
+}
+
+constexpr auto kPairs = renames(k8080Pairs, kZ80Pairs);                 // b -> bc ... sp -> sp
+constexpr auto kStackPairs = renames(k8080StackPairs, kZ80StackPairs);  // b -> bc ... psw -> af
 constexpr Rename kMemory[] = {{u"m", u"(hl)"}};
 constexpr Rename kThroughPairs[] = {{u"b", u"(bc)"}, {u"d", u"(de)"}};
 
@@ -205,6 +219,7 @@ std::span<const Rule> rules_8080_to_z80() {
        [](Code& c) { rename_operand(c, 0, kMemory); rename(u"cmp", u"cp")(c); return Verdict::rewrite; }},
       {5, uR"(^[\t, ]{1,}cpi[\t, ]{1,})", immediate(u"cpi", u"cp")},
       // Loads and stores
+      // [a|b|...|m] and [b|d] test one character; the actions read the whole operand.
       {6, uR"(^[\t, ]{1,}mov[\t, ]{1,}[a|b|c|d|e|h|l|m],)", move},
       {7, uR"(^[\t, ]{1,}ldax[\t, ]{1,}b([\t, ]|$))", pair_form(u"ldax", u"ld a,", std::span<const Rename>(kThroughPairs, 1))},
       {8, uR"(^[\t, ]{1,}ldax[\t, ]{1,}d([\t, ]|$))", pair_form(u"ldax", u"ld a,", std::span<const Rename>(kThroughPairs + 1, 1))},
@@ -218,6 +233,7 @@ std::span<const Rule> rules_8080_to_z80() {
          return Verdict::rewrite;
        }},
       {12, uR"(^[\t, ]{1,}sta[\t, ]{1,})", rewrite(rename(u"sta", u"ld"), enclose(u"(", u"),a"))},
+      // [b|d|h|sp] tests one character; load_pair reads the whole pair.
       {13, uR"(^[\t, ]{1,}lxi[\t, ]{1,}[b|d|h|sp])", load_pair},
       {14, uR"(^[\t, ]{1,}lhld[\t, ]{1,})", rewrite(rename(u"lhld", u"ld"), enclose(u"hl,(", u")"))},
       {15, uR"(^[\t, ]{1,}shld[\t, ]{1,})", rewrite(rename(u"shld", u"ld"), enclose(u"(", u"),hl"))},
@@ -225,7 +241,7 @@ std::span<const Rule> rules_8080_to_z80() {
       // Exchanges
       {17, uR"(^[\t, ]{1,}xchg([\t, ]|$))", rewrite(rename(u"xchg", u"ex de,hl"))},
       {18, uR"(^[\t, ]{1,}xthl([\t, ]|$))", rewrite(rename(u"xthl", u"ex (sp),hl"))},
-      // 16-bit addition
+      // 16-bit addition. [b|d|h|sp] tests one character; pair_form reads the whole pair.
       {19, uR"([\t, ]{1,}dad[\t, ]{1,}[b|d|h|sp])", unquoted(pair_form(u"dad", u"add", kPairs, u"hl,"))},
       // 8-bit arithmetic and logic
       {20, uR"(^[\t, ]{1,}xri[\t, ]{1,})", immediate(u"xri", u"xor")},
@@ -245,6 +261,7 @@ std::span<const Rule> rules_8080_to_z80() {
       // Increments and decrements
       {34, uR"([\t, ]{1,}inr[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"inr", u"inc"))},
       {35, uR"([\t, ]{1,}dcr[\t, ]{1,}(a|b|c|d|e|h|l|m))", unquoted(register_form(u"dcr", u"dec"))},
+      // [b|d|h|sp] tests one character; pair_form reads the whole pair.
       {36, uR"([\t, ]{1,}inx[\t, ]{1,}[b|d|h|sp])", unquoted(pair_form(u"inx", u"inc", kPairs))},
       {37, uR"([\t, ]{1,}dcx[\t, ]{1,}[b|d|h|sp])", unquoted(pair_form(u"dcx", u"dec", kPairs))},
       // Accumulator, carry, rotates and the indirect jump
@@ -287,7 +304,8 @@ std::span<const Rule> rules_8080_to_z80() {
       {71, uR"(^[\t, ]{1,}rpe([\t, ]|$))", rewrite(rename(u"rpe", u"ret pe"))},
       {72, uR"(^[\t, ]{1,}rp([\t, ]|$))", rewrite(rename(u"rp", u"ret p"))},
       {73, uR"(^[\t, ]{1,}rm([\t, ]|$))", rewrite(rename(u"rm", u"ret m"))},
-      // Stack
+      // Stack. No leading "^[\t, ]{1,}", yet only a first word "push" or "pop" is
+      // taken (see the top). [b|d|h|psw] tests one character; pair_form reads the pair.
       {74, uR"(push[\t, ]{1,}[b|d|h|psw])", unquoted(pair_form(u"push", u"push", kStackPairs))},
       {75, uR"(pop[\t, ]{1,}[b|d|h|psw])", unquoted(pair_form(u"pop", u"pop", kStackPairs))},
       // Ports

@@ -7,11 +7,12 @@
 // right after their commas. Steps search and replace in any case and insert
 // lower case.
 //
-// Where our chain departs from the plain rule text, on purpose:
+// What the rows and their actions do beyond what the patterns show:
 // - A mnemonic is a whole word: patterns that would end in "[\t, ]{0,}" end in
 //   "([\t, ]|$)", and so do those of rules 31-34 ("subttl" is no "sub").
 // - A register operand is a whole word too: rules 4, 14-17, 22, 23, 26, 29,
-//   38-41 end in "([\t, ]|$)", and rules 68 and 69 take exactly bc, de, hl, af.
+//   38-41 end in "([\t, ]|$)", and rules 68 and 69 take exactly a pair of either
+//   notation (bc, de, hl, af or b, d, h, psw).
 //   No rule drops or splits a name ("ld sp,hl_top" is a 16-bit load).
 // - A memory operand is an operand wholly enclosed in one pair of parentheses
 //   (steps.hpp): rules 5-7, 9, 11, 19-21, 72 and 78 read their operands so,
@@ -37,6 +38,9 @@
 // - Rows 84-90 come after the end of the chain, so they only take lines that
 //   would otherwise be marked for want of a rule: directives both notations
 //   share, defb/defm/defw/defs, halt, and the processor switch ".z80".
+// - A pattern such as "[nz|z|nc|c|po|pe|p|m]" is a character class: it tests one
+//   character (one of "nzcpoem|"), so the action makes the real test of the
+//   operand.
 #include <array>
 #include <vector>
 
@@ -121,6 +125,7 @@ bool source_in_memory(const Code& code) {
 
 // Rule 18, a store through (hl): "mov m,r" for a register, "mvi m,..." otherwise.
 Verdict store_through_hl(Code& code) {
+  // One character of "abcdehl|" after "(hl),": the operand is read below.
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}\(hl\),[a|b|c|d|e|h|l|])");
   if (!matches(second, code.text)) return Verdict::next;
   if (source_in_memory(code)) return Verdict::mark;
@@ -137,6 +142,7 @@ Verdict store_through_hl(Code& code) {
 Verdict general_load(Code& code) {
   hl_to_m(code);
   code.changed = true;
+  // One character of "abcdehlm|" before the comma: the operand is read below.
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}[a|b|c|d|e|h|l|m]\,)");
   if (!matches(second, code.text)) return Verdict::next;
   const std::u16string operand = load_operand(code);
@@ -172,11 +178,11 @@ Verdict conditional(Code& code, std::u16string_view mnemonic, std::u16string_vie
   return Verdict::rewrite;
 }
 
-constexpr std::u16string_view kConditions[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
-constexpr std::u16string_view kRelativeConditions[] = {u"nz", u"z", u"nc", u"c"};
+// nz z nc c, the first four condition codes, are those a relative jump takes.
+constexpr std::span<const std::u16string_view> kRelativeConditions = std::span(kConditionCodes).first(4);
 
-Verdict conditional_jump(Code& code) { return conditional(code, u"jp", u"j", kConditions); }
-Verdict conditional_call(Code& code) { return conditional(code, u"call", u"c", kConditions); }
+Verdict conditional_jump(Code& code) { return conditional(code, u"jp", u"j", kConditionCodes); }
+Verdict conditional_call(Code& code) { return conditional(code, u"call", u"c", kConditionCodes); }
 
 // Rule 63: "ret cc" -> "rcc". Without a condition the code field goes on as it was.
 Verdict conditional_return(Code& code) {
@@ -395,6 +401,7 @@ std::span<const Rule> rules_z80_to_8080() {
       // Absolute jumps
       {26, uR"(^[\t, ]{1,}jp[\t, ]{1,}\(hl\)([\t, ]|$))",
        exactly(1, rewrite(replace_first(u"jp", u"pchl"), replace_every(u"(hl)", u"")))},
+      // [nz|z|...|m] tests one character; conditional_jump reads the whole condition.
       {27, uR"(^[\t, ]{1,}jp[\t, ]{1,}[nz|z|nc|c|po|pe|p|m])", conditional_jump},
       {28, uR"(^[\t, ]{1,}jp[\t, ]{1,})", rewrite(replace_first(u"jp", u"jmp"))},
       // 16-bit and 8-bit arithmetic
@@ -439,6 +446,8 @@ std::span<const Rule> rules_z80_to_8080() {
       {59, uR"(^[\t, ]{1,}jr[\t, ]{1,})", relative_jump},
       {60, uR"(^[\t, ]{1,}djnz[\t, ]{1,})", mark()},
       // Calls, returns and restarts
+      // [nz|z|...|m] tests one character; conditional_call and conditional_return read
+      // the whole condition.
       {61, uR"(^[\t, ]{1,}call[\t, ]{1,}[nz|z|nc|c|po|pe|p|m])", conditional_call},
       {62, uR"(^[\t, ]{1,}call[\t, ]{1,})", pass_through()},
       {63, uR"(^[\t, ]{1,}ret[\t, ]{1,}[nz|z|nc|c|po|pe|p|m])", conditional_return},
@@ -446,7 +455,7 @@ std::span<const Rule> rules_z80_to_8080() {
       {65, uR"(^[\t, ]{1,}retn([\t, ]|$))", mark()},
       {66, uR"(^[\t, ]{1,}ret([\t, ]|$))", pass_through()},
       {67, uR"(^[\t, ]{1,}rst([\t, ]|$))", restart},
-      // Stack
+      // Stack. [bc|de|hl|af] tests one character; stack_pair reads the whole pair.
       {68, uR"(^[\t, ]{1,}push[\t, ]{1,}[bc|de|hl|af])", stack_pair},
       {69, uR"(^[\t, ]{1,}pop[\t, ]{1,}[bc|de|hl|af])", stack_pair},
       // Ports
@@ -471,6 +480,7 @@ std::span<const Rule> rules_z80_to_8080() {
       {86, uR"(^[\t, ]{1,}defw([\t, ]|$))", rewrite(rename(u"defw", u"dw"))},
       {87, uR"(^[\t, ]{1,}defs([\t, ]|$))", rewrite(rename(u"defs", u"ds"))},
       {88, uR"(^[\t, ]{1,}halt([\t, ]|$))", rewrite(rename(u"halt", u"hlt"))},
+      // No row 89: rule 67 takes its restarts; the rows keep the numbers --explain shows.
       {90, uR"(^[\t, ]{1,}\.z80([\t, ]|$))", rewrite(rename(u".z80", u".8080"))},
   };
   return rules;

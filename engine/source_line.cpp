@@ -5,8 +5,6 @@
 namespace engine {
 namespace {
 
-bool is_quote(char16_t c) { return c == u'\'' || c == u'"'; }
-
 // The first `wanted` or quote character at or after i, or kNone.
 std::size_t find_or_quote(std::u16string_view text, std::size_t i, char16_t wanted) {
   for (; i < text.size(); ++i) {

@@ -53,10 +53,6 @@ bool matches(const Regex* pattern, std::u16string_view text) {
   return regex_find(*pattern, subject) != kNone;
 }
 
-bool contains(std::u16string_view text, std::u16string_view needle) {
-  return find_text(text, needle, 1, kAnyCase) > 0;
-}
-
 Operands operands(const Code& code) {
   const std::u16string_view t = code.text;
   Operands ops;
@@ -78,7 +74,7 @@ Operands operands(const Code& code) {
   };
   for (; i < t.size(); ++i) {
     const char16_t c = t[i];
-    if ((c == u'\'' || c == u'"') && opens_quote(t, i)) {
+    if (is_quote(c) && opens_quote(t, i)) {
       const std::size_t end = quote_end(t, i);
       if (end == kNone) break;  // an unclosed quote runs to the end
       i = end - 1;
@@ -111,7 +107,7 @@ Span enclosed(const Code& code, Span operand) {
   if (t.size() < 2 || t.front() != u'(' || t.back() != u')') return {};
   int depth = 0;
   for (std::size_t i = 0; i < t.size(); ++i) {
-    if ((t[i] == u'\'' || t[i] == u'"') && opens_quote(t, i)) {
+    if (is_quote(t[i]) && opens_quote(t, i)) {
       const std::size_t end = quote_end(t, i);
       if (end == kNone) return {};
       i = end - 1;
@@ -135,7 +131,7 @@ bool inside_quotes(const Code& code, Pos p) {
   const std::u16string_view t = code.text;
   const std::size_t target = static_cast<std::size_t>(p) - 1;
   for (std::size_t i = 0; i < t.size() && i < target; ++i) {
-    if ((t[i] == u'\'' || t[i] == u'"') && opens_quote(t, i)) {
+    if (is_quote(t[i]) && opens_quote(t, i)) {
       const std::size_t end = quote_end(t, i);
       if (end == kNone) return false;  // an unclosed quote quotes nothing
       if (target < end) return true;

@@ -45,9 +45,6 @@ Step replace_every(std::u16string old_text, std::u16string new_text);
 // The instruction's own mnemonic (at code.mnemonic) `from` becomes `to`.
 Step rename(std::u16string from, std::u16string to);
 
-// True if text holds needle in any case.
-bool contains(std::u16string_view text, std::u16string_view needle);
-
 // A second test of a rule: true if the compiled pattern matches the lower-cased
 // text (as regex_test, without looking the pattern up).
 bool matches(const Regex* pattern, std::u16string_view text);

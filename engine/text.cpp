@@ -55,6 +55,8 @@ char16_t lower_char(char16_t c) {
   return c;
 }
 
+namespace {
+
 char16_t upper_char(char16_t c) {
   if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
   if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
@@ -74,6 +76,8 @@ char16_t upper_char(char16_t c) {
   }
   return c;
 }
+
+}  // namespace
 
 Pos find_text(std::u16string_view text, std::u16string_view needle, Pos start, int mode) {
   if (text.empty() || needle.empty()) return 0;
@@ -117,15 +121,6 @@ std::u16string mid_text(std::u16string_view text, Pos start, Pos length) {
 
 std::u16string tail_text(std::u16string_view text, Pos start) {
   return std::u16string(text.substr(index_of(start, text.size())));
-}
-
-std::u16string insert_text(std::u16string_view text, std::u16string_view insertion,
-                           Pos position) {
-  const std::size_t k = index_of(position, text.size());
-  std::u16string out;
-  out.reserve(text.size() + insertion.size());
-  out.append(text.substr(0, k)).append(insertion).append(text.substr(k));
-  return out;
 }
 
 std::u16string trim_blanks(std::u16string_view text) {

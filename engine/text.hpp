@@ -46,10 +46,6 @@ std::u16string mid_text(std::u16string_view text, Pos start, Pos length);
 // The characters from start to the end (a start of 1 or below: the whole text).
 std::u16string tail_text(std::u16string_view text, Pos start);
 
-// The insertion placed before position (clamped to 1 .. length + 1).
-std::u16string insert_text(std::u16string_view text, std::u16string_view insertion,
-                           Pos position);
-
 // Removes spaces (code 32 only) at both ends; tabs stay.
 std::u16string trim_blanks(std::u16string_view text);
 
@@ -60,7 +56,6 @@ std::u16string trim_blanks(std::u16string_view text);
 std::u16string lower_text(std::u16string_view text);
 std::u16string upper_text(std::u16string_view text);
 char16_t lower_char(char16_t c);
-char16_t upper_char(char16_t c);
 
 // Tabs become spaces and every run of spaces collapses to one space. Nothing is
 // trimmed: a single leading or trailing space stays.

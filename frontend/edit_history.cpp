@@ -47,9 +47,8 @@ void release(QTextDocument* d, const EditorPane* pane) {
 // A pane's whole document replaced by another.
 class ReplaceStep : public QUndoCommand {
  public:
-  ReplaceStep(EditorPane* pane, QTextDocument* before, QTextDocument* after, const QString& text,
-              std::function<void(bool)> change)
-      : QUndoCommand(text), pane_(pane), before_(before), after_(after), change_(std::move(change)) {
+  ReplaceStep(EditorPane* pane, QTextDocument* before, QTextDocument* after, const QString& text)
+      : QUndoCommand(text), pane_(pane), before_(before), after_(after) {
     hold(before);
     hold(after);
   }
@@ -58,20 +57,17 @@ class ReplaceStep : public QUndoCommand {
       if (d != nullptr) release(d, pane_);
     }
   }
-  void undo() override { show(before_, false); }
-  void redo() override { show(after_, true); }
+  void undo() override { show(before_); }
+  void redo() override { show(after_); }
   EditorPane* pane() const { return pane_; }
 
  private:
-  void show(QTextDocument* document, bool forward) {
-    if (!pane_ || document == nullptr) return;
-    pane_->install(document);
-    if (change_) change_(forward);
+  void show(QTextDocument* document) {
+    if (pane_ && document != nullptr) pane_->install(document);
   }
 
   QPointer<EditorPane> pane_;
   QPointer<QTextDocument> before_, after_;
-  std::function<void(bool)> change_;
 };
 
 EditorPane* pane_of(const QUndoCommand* command) {
@@ -102,9 +98,8 @@ void EditHistory::record(EditorPane* pane, QTextDocument* document) {
   });
 }
 
-void EditHistory::replace_document(EditorPane* pane, QTextDocument* document, const QString& what,
-                                   std::function<void(bool)> change) {
-  stack_->push(new ReplaceStep(pane, pane->document(), document, what, std::move(change)));
+void EditHistory::replace_document(EditorPane* pane, QTextDocument* document, const QString& what) {
+  stack_->push(new ReplaceStep(pane, pane->document(), document, what));
   record(pane, document);
 }
 

@@ -15,7 +15,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <functional>
 
 class QUndoStack;
 class QTextDocument;
@@ -33,11 +32,8 @@ class EditHistory : public QObject {
   // Records the pane's edits from now on, whatever document it shows.
   void watch(EditorPane* pane);
 
-  // Shows `document` in the pane as one step. `change(true)` runs after the
-  // new document is shown and again on every redo, `change(false)` after the
-  // old one is shown back on undo (for what goes with the document: its file).
-  void replace_document(EditorPane* pane, QTextDocument* document, const QString& what,
-                        std::function<void(bool forward)> change = {});
+  // Shows `document` in the pane as one step.
+  void replace_document(EditorPane* pane, QTextDocument* document, const QString& what);
 
   bool can_undo() const;
   bool can_redo() const;

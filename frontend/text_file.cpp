@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "engine/line_reader.hpp"
+#include "engine/notation_detect.hpp"
 #include "engine/utf.hpp"
 
 namespace frontend {
@@ -153,7 +154,8 @@ std::string file_bytes(const std::vector<std::u16string>& lines, const FileForma
 
 std::string converted_name(const std::string& other_file, bool to_8080) {
   if (other_file.empty()) return {};
-  std::filesystem::path name = std::filesystem::path(other_file).replace_extension(to_8080 ? ".asm" : ".z80");
+  const auto notation = to_8080 ? engine::Notation::i8080 : engine::Notation::z80;
+  std::filesystem::path name = std::filesystem::path(other_file).replace_extension(engine::file_extension(notation));
   if (name == other_file) name.replace_filename(name.stem().string() + (to_8080 ? "-8080" : "-z80") + name.extension().string());
   return name.string();
 }

@@ -5,8 +5,8 @@
 namespace tapegen {
 namespace {
 
-void put_two_bytes(std::vector<std::uint8_t>& out, std::int32_t value) {
-  out.push_back(static_cast<std::uint8_t>((value / 256) & 0xFF));
+void put_two_bytes(std::vector<std::uint8_t>& out, std::uint16_t value) {
+  out.push_back(static_cast<std::uint8_t>(value >> 8));
   out.push_back(static_cast<std::uint8_t>(value & 0xFF));
 }
 
@@ -77,18 +77,14 @@ std::string output_name(std::string_view input) {
   return std::string(input.substr(0, dot + 1)) + "rku";
 }
 
-std::vector<std::uint8_t> make_image(std::int32_t start, std::span<const std::uint8_t> data) {
+std::vector<std::uint8_t> make_image(std::uint16_t start, std::span<const std::uint8_t> data) {
   std::vector<std::uint8_t> image;
   image.reserve(data.size() + 9);
-  const auto end = static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(static_cast<std::int64_t>(start) + static_cast<std::int64_t>(data.size()) - 1));
   put_two_bytes(image, start);
-  put_two_bytes(image, end);
-  std::uint32_t checksum = 0;
-  for (std::uint8_t b : data) checksum += b;
+  put_two_bytes(image, static_cast<std::uint16_t>(start + data.size() - 1));
   image.insert(image.end(), data.begin(), data.end());
   image.insert(image.end(), {0x00, 0x00, 0xE6});
-  put_two_bytes(image, static_cast<std::int32_t>(checksum));
+  put_two_bytes(image, checksum(data));
   return image;
 }
 

@@ -2,9 +2,7 @@
 //
 // An image is: start address, end address (two bytes each), the data unchanged,
 // 00 00 E6 (the sync byte), and the checksum (the sum of the data bytes). Every
-// two-byte value is written high byte first by one rule: the high byte is the low
-// 8 bits of value / 256 (truncated toward zero), the low byte the low 8 bits of
-// the value; so an end address of -1 (empty data at 0) is written 00 FF.
+// two-byte value is written high byte first.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +33,10 @@ constexpr std::size_t capacity(std::uint16_t start) { return 0x10000 - start; }
 // do not count: "old.dir/prog" gives "old.dir/prog.rku".
 std::string output_name(std::string_view input);
 
-// The whole image for data loaded at start.
-std::vector<std::uint8_t> make_image(std::int32_t start, std::span<const std::uint8_t> data);
+// The whole image for data loaded at start. The end address is start + size - 1
+// modulo 65536: tapegen only writes 1 to capacity(start) bytes, which end at
+// FFFF at the latest.
+std::vector<std::uint8_t> make_image(std::uint16_t start, std::span<const std::uint8_t> data);
 
 // The sum of the bytes, modulo 65536: the checksum the machine's loader shows.
 std::uint16_t checksum(std::span<const std::uint8_t> data);

@@ -28,6 +28,8 @@
 
 namespace {
 
+// The fixed one-line answer to a wrong command line (the manual page quotes it);
+// --help gives the whole synopsis.
 constexpr const char* kUsage = "usage tapegen addr filename\n";
 constexpr const char* kHelp =
     "usage: tapegen [-o OUT] [-v] ADDR FILE\n"

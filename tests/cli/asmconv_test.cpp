@@ -101,6 +101,21 @@ TEST_F(Asmconv, ExplainNamesTheDecisionAndShowsTheStatements) {
             "<stdin>:7: rule 21 rewrite: ld a, b -> mov a,b\n");
 }
 
+TEST_F(Asmconv, ExplainAndCheckShowEachStatement) {
+  const struct {
+    std::string args, in, err;
+  } kCases[] = {
+      // a statement after "!" in an 8080 comment is listed, even one let through
+      {"--to-z80 --explain", "\tmov a,b ; c! db 1\n",
+       "<stdin>:1: statements: rule 6 rewrite ! rule 1 pass-through: mov a,b ; c! db 1 -> ld a,b ; c! db 1\n"},
+      // the "'" of af' opens no quote: the comment is not part of the statement
+      {"--to-8080 --check", "\tex af,af' ; it's\n",
+       "<stdin>:1: cannot convert: ex af,af' -- second-register-set: exx, ex af,af': no second register set on "
+       "the 8080\n1 lines, 1 not convertible\n"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(run(c.args, c.in).err, c.err) << c.in;
+}
+
 TEST_F(Asmconv, FilesInAndOut) {
   spit(dir_ / "in.asm", "\tzork\n");
   const fs::path out = dir_ / "out.asm";

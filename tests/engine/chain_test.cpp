@@ -91,6 +91,16 @@ TEST(Chain, PipelineEqualsReference) {
   }
 }
 
+// A pattern that does not compile never matches and says nothing: every row of
+// both chains must compile.
+TEST(Chain, EveryPatternCompiles) {
+  for (const auto rules : {rules_z80_to_8080(), rules_8080_to_z80()}) {
+    for (const CompiledRule& r : compile_chain(rules).rules) {
+      EXPECT_NE(r.regex, nullptr) << "rule " << r.rule->number << ": " << testing::show(r.rule->pattern);
+    }
+  }
+}
+
 TEST(Chain, FirstDecidingRuleWins) {
   static const Rule rules[] = {
       {1, u"^[\\t, ]{1,}ab", [](Code&) { return Verdict::next; }},

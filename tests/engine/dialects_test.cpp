@@ -16,8 +16,7 @@ void i8080(std::span<const Case> cases) { testing::check_rules(translate_8080_to
 void both(std::span<const Case> cases) {
   for (const auto& c : cases) {
     const auto expect = [&](std::u16string_view marking, Translation (*translate)(std::u16string_view, const Options&)) {
-      std::u16string out = testing::tabs(c.out);
-      if (const auto at = out.find(u'§'); at != std::u16string::npos) out.replace(at, 1, marking);
+      const std::u16string out = testing::marked(c.out, marking);
       const Translation t = translate(testing::tabs(c.in), {});
       EXPECT_EQ(testing::show(t.text), testing::show(out)) << testing::show(testing::tabs(c.in));
       EXPECT_EQ(t.outcome.rule, c.rule) << testing::show(testing::tabs(c.in)) << ": " << describe(t.outcome);
@@ -116,11 +115,8 @@ const Case kOtherDirectives[] = {
 TEST(Dialects, OtherAssemblersDirectives) {
   for (const Case& c : kOtherDirectives) {
     const std::u16string in = testing::tabs(c.in);
-    std::u16string z_out = testing::tabs(c.out), i_out = z_out;
-    if (const auto at = z_out.find(u'§'); at != std::u16string::npos) {
-      z_out.replace(at, 1, kZ80To8080Marking);
-      i_out.replace(at, 1, k8080ToZ80Marking);
-    }
+    const std::u16string z_out = testing::marked(c.out, kZ80To8080Marking);
+    const std::u16string i_out = testing::marked(c.out, k8080ToZ80Marking);
     EXPECT_EQ(testing::show(convert_z80_to_8080(in)), testing::show(z_out));
     EXPECT_EQ(testing::show(convert_8080_to_z80(in)), testing::show(i_out));
     // The two chains number their shared-directive row 84 and 80.

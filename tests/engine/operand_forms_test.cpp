@@ -68,6 +68,7 @@ const Case kAccumulatorWrittenOut[] = {
     {u"⇥or⇥a,c", u"⇥ora⇥c", 53},
     {u"⇥cp⇥a,b", u"⇥cmp⇥b", 58},
     {u"⇥cp⇥A,10", u"⇥cpi⇥10", 58},
+    {u"⇥cp (hl⇥; x", u"⇥cpi (hl⇥; x", 58},              // a tab is no ")": not "cmp m"
     {u"⇥xor⇥a", u"⇥xra⇥a", 52},                          // the one operand stays
     {u"⇥sbc⇥a,(hl)", u"⇥sbb⇥m", 34},
 };

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_text.hpp"
+
 namespace engine {
 namespace {
 
@@ -60,18 +62,14 @@ const Case kBothDirections[] = {
 };
 
 // "§" in an expected line stands for the direction's marking.
-std::u16string expand(std::u16string_view out, std::u16string_view marking) {
-  std::u16string s(out);
-  if (const auto at = s.find(u'§'); at != std::u16string::npos) s.replace(at, 1, marking);
-  return s;
-}
+using testing::marked;
 
 TEST(Pipeline, LinesAroundTheChain) {
   for (const auto& c : kBothDirections) {
     const Translation z = translate_z80_to_8080(c.in);
     const Translation i = translate_8080_to_z80(c.in);
-    EXPECT_EQ(z.text, expand(c.out, kZ80To8080Marking)) << show(c.in);
-    EXPECT_EQ(i.text, expand(c.out, k8080ToZ80Marking)) << show(c.in);
+    EXPECT_EQ(z.text, marked(c.out, kZ80To8080Marking)) << show(c.in);
+    EXPECT_EQ(i.text, marked(c.out, k8080ToZ80Marking)) << show(c.in);
     EXPECT_EQ(z.outcome.decision, c.decision) << show(c.in);
     EXPECT_EQ(i.outcome.decision, c.decision) << show(c.in);
   }

@@ -21,8 +21,7 @@ const Case kIndentedLabelsBoth[] = {
 TEST(IndentedLabels, BothDirections) {
   for (const auto& c : kIndentedLabelsBoth) {
     auto expect = [&](std::u16string_view marking, Translation (*translate)(std::u16string_view, const Options&)) {
-      std::u16string out = testing::tabs(c.out);
-      if (out[0] == u'§') out.replace(0, 1, marking);
+      const std::u16string out = testing::marked(c.out, marking);
       EXPECT_EQ(testing::show(translate(testing::tabs(c.in), {}).text), testing::show(out));
     };
     expect(kZ80To8080Marking, translate_z80_to_8080);
@@ -106,6 +105,8 @@ const Case kRowsZ80[] = {
     {u"⇥defm⇥'ok'", u"⇥db⇥'ok'", 85},
     {u"⇥defw⇥x", u"⇥dw⇥x", 86},
     {u"⇥defs⇥10", u"⇥ds⇥10", 87},
+    {u"⇥defs⇥10, 0", u"⇥ds⇥10, 0", 87},           // a fill byte: kept as typed
+    {u"⇥ds⇥ix", u"⇥ds⇥ix", 3},                    // a data line, even naming ix: never marked
     {u"⇥halt", u"⇥hlt", 88},
     {u"⇥rst⇥38h", u"⇥rst⇥7", 67},
     {u"⇥rst 0", u"⇥rst 0", 67},
@@ -119,6 +120,7 @@ const Case kRowsZ80[] = {
     {u"⇥rst 38h+1", u"; cannot convert:⇥rst 38h+1", 67},
     {u"⇥rst  x", u"⇥rst  x/8", 67},               // a name: by arithmetic
     {u"⇥rst  64", u"; cannot convert:⇥rst  64", 67},
+    {u"⇥rstc 1", u"; cannot convert:⇥rstc 1", 0},  // only the word "rst" is the restart
 };
 TEST(RowsAfterTheChain, Z80To8080) { z80(kRowsZ80); }
 

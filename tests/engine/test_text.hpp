@@ -29,6 +29,13 @@ inline std::string show(std::u16string_view text) {
   return utf16_to_utf8(shown);
 }
 
+// An expected line with its "§" (if any) replaced by the direction's marking.
+inline std::u16string marked(std::u16string_view expected, std::u16string_view marking) {
+  std::u16string out = tabs(expected);
+  if (const auto at = out.find(u'§'); at != std::u16string::npos) out.replace(at, 1, marking);
+  return out;
+}
+
 // A whole line, what it must become, and the rule that must decide it (0: no
 // rule, the line is marked at the end of the chain).
 struct RuleCase {

@@ -130,7 +130,7 @@ TEST(EightBitFiles, CodePageGuessedAndKept) {
   high += "\r\n";
   for (const auto e : {engine::Encoding::cp1251, engine::Encoding::koi8r, engine::Encoding::cp866, engine::Encoding::latin1}) {
     const TextFile file = text_from_bytes(high, e);
-    EXPECT_EQ(file_bytes(file.lines, file.format), high) << engine::encoding_name(e);
+    EXPECT_EQ(file_bytes(file.lines, file.format), high) << static_cast<int>(e);
   }
   EXPECT_EQ(file_bytes(text_from_bytes(high).lines, text_from_bytes(high).format), high);
 }

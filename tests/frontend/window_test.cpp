@@ -152,7 +152,7 @@ class WindowTest : public QObject {
 
   void controls() {
     MainWindow& w = *window_;
-    QCOMPARE(w.client()->size(), QSize(640, 480));  // the client area as it has always been
+    QCOMPARE(w.client()->size(), QSize(640, 480));  // the client area's size, fixed as its minimum
     QCOMPARE(w.client()->minimumSize(), QSize(640, 480));
     QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(!w.windowIcon().isNull());
@@ -757,7 +757,13 @@ class WindowTest : public QObject {
     }
     // The wheel and a shorter pane.
     w.i8080_pane()->setPlainText(numbered_lines(50, QStringLiteral("x%1")));
+    for (int line : {150, 200, 120}) {  // the longer pane is never dragged back to the shorter one's end
+      w.z80_pane()->verticalScrollBar()->setValue(line);
+      QCOMPARE(w.z80_pane()->first_visible_line(), line);
+      QCOMPARE(w.i8080_pane()->first_visible_line(), w.i8080_pane()->verticalScrollBar()->maximum());
+    }
     w.z80_pane()->scroll_to_line(150);
+    QCOMPARE(w.z80_pane()->first_visible_line(), 150);
     QCOMPARE(w.i8080_pane()->first_visible_line(), w.i8080_pane()->verticalScrollBar()->maximum());
     // A conversion keeps the first line and puts the target's caret on the source caret's line.
     w.z80_pane()->go_to_line(120, false);
