@@ -33,6 +33,20 @@ std::string_view byte_order_mark(Encoding encoding) {
   return {};
 }
 
+const char* encoding_name(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::utf8_bom: return "UTF-8 with byte order mark";
+    case Encoding::utf16le: return "UTF-16 LE";
+    case Encoding::utf16be: return "UTF-16 BE";
+    case Encoding::cp1251: return "Windows-1251";
+    case Encoding::koi8r: return "KOI8-R";
+    case Encoding::cp866: return "DOS 866";
+    case Encoding::latin1: return "ISO 8859-1";
+    case Encoding::utf8: break;
+  }
+  return "UTF-8";
+}
+
 namespace {
 
 constexpr struct {

@@ -26,6 +26,9 @@ Encoding detect_encoding(std::string_view first);
 // The byte order mark of the encoding ("" for plain UTF-8).
 std::string_view byte_order_mark(Encoding encoding);
 
+// The name shown to a user: "UTF-8", "Windows-1251", "KOI8-R" ...
+const char* encoding_name(Encoding encoding);
+
 // The encoding a user names: "utf-8", "cp1251" ("windows-1251"), "koi8-r",
 // "cp866" ("ibm866"), "latin1" ("iso-8859-1"); any case. Nothing for others.
 std::optional<Encoding> encoding_by_name(std::string_view name);
