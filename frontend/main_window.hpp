@@ -16,7 +16,9 @@
 // A conversion's result belongs to its source: the target keeps its file only
 // when it was converted from the same source before. A conversion that runs
 // over half a second shows a progress bar; Escape cancels it, and then
-// neither pane changes. F8 walks the converted pane's marks from either pane.
+// neither pane changes. F8 walks the converted pane's marked and unproven
+// lines from either pane. Each converted line shows its verdict in the
+// pane's gutter (verdict_gutter.hpp), proven again as the user edits it.
 //
 // Files: File > Open (Ctrl+O into the focused pane), Save, Save As, Recent
 // Files; a dropped file opens like a chosen one; a file from the command line
@@ -127,6 +129,8 @@ class MainWindow : public QMainWindow {
   QString line_description(const EditorPane* pane, int line) const;
   void update_edit_actions();
   void follow_document(EditorPane* pane);
+  // Proves again the lines an edit of a converted pane touched (QTextDocument::contentsChange).
+  void reverify(int position, int removed, int added);
 
   std::unique_ptr<Dialogs> dialogs_;
   QWidget* client_;
