@@ -61,6 +61,10 @@ const char* const kSourceFile = "source_file";
 const char* const kSourceDocument = "source_document";
 const char* const kDocumentNumber = "document_number";
 
+std::u16string_view view_of(const QString& text) {
+  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
 // How translated lines are proven: as converted, except that a relative jump
 // proves against an absolute jump to the same target (engine/verify.hpp).
 // A conversion without that choice marks every relative jump, so its
@@ -484,9 +488,16 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
         if (!states.empty()) text += QLatin1Char('\n');
         text.append(reinterpret_cast<const QChar*>(out.data()), static_cast<qsizetype>(out.size()));
         states.push_back(state);
-        verdicts.push_back(line_verdict(
-            direction, std::u16string_view(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size())),
-            out, proof_options));
+        // A comment or blank line is passed and a marked line marked, as
+        // verify_line would find: only the other lines are encoded.
+        const LineState decided = *decode_state(state);
+        if (decided.marked) {
+          verdicts.push_back(engine::Proof::marked);
+        } else if (decided.decision == engine::Decision::blank) {
+          verdicts.push_back(engine::Proof::passed);
+        } else {
+          verdicts.push_back(line_verdict(direction, view_of(line), out, proof_options));
+        }
       });
   if (cancel_) {
     statusBar()->showMessage(tr("Conversion cancelled: nothing changed"), 4000);
@@ -557,9 +568,7 @@ void MainWindow::reverify(int position, int, int added) {
     const QTextBlock beside = source->document()->findBlockByNumber(b.blockNumber());
     const QString s = beside.isValid() ? beside.text() : QString();
     const QString t = b.text();
-    const engine::Proof proof =
-        line_verdict(direction, std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())),
-                     std::u16string_view(reinterpret_cast<const char16_t*>(t.utf16()), static_cast<std::size_t>(t.size())), options);
+    const engine::Proof proof = line_verdict(direction, view_of(s), view_of(t), options);
     counts = counts || (verdict_of(b) == engine::Proof::unproven) != (proof == engine::Proof::unproven);
     set_verdict(b, proof);
     if (b == last) break;
