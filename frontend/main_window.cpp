@@ -32,6 +32,7 @@
 #include "frontend/editor_pane.hpp"
 #include "frontend/verdict_gutter.hpp"
 #include "engine/source_line.hpp"
+#include "engine/verify.hpp"
 #include "frontend/find_bar.hpp"
 #include "frontend/save_target.hpp"
 #include "frontend/text_file.hpp"
@@ -613,6 +614,15 @@ void MainWindow::update_counts() {
 QString MainWindow::line_description(const EditorPane* pane, int line) const {
   if (line >= static_cast<int>(pane->count_lines())) return {};
   const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
+  if (verdict_of(pane->document()->findBlockByNumber(line)) == engine::Proof::unproven) {
+    // Why it is unproven: the proof against the source line beside it, again.
+    const EditorPane* source = other(pane);
+    const std::u16string beside =
+        line < static_cast<int>(source->count_lines()) ? source->get_line(static_cast<std::size_t>(line)) : std::u16string();
+    const engine::LineProof proof = engine::verify_line(
+        is_z80(source) ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80, beside, content, verdict_options({}));
+    return tr("unproven: %1").arg(QString::fromStdString(proof.reason));
+  }
   engine::Options options;
   options.jr_as_jump = action("jr_as_jump")->isChecked();
   if (pane->is_marked(line)) {

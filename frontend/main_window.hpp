@@ -28,7 +28,8 @@
 // (save_target.hpp). The window asks before it closes with unsaved text.
 //
 // The status bar: a message area (shown while there is a message), the caret
-// line's decision or reason for its mark, and each pane's counts; texts that
+// line's decision, the reason for its mark or why it is unproven, and each
+// pane's counts (unproven lines named only when there are any); texts that
 // do not fit are elided, with the whole text as tooltip.
 //
 // Sizes, the wide window, recent files, the last folder, the font size and

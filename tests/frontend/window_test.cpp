@@ -953,6 +953,10 @@ class WindowTest : public QObject {
     }
     QTRY_COMPARE(w.pane_status(p)->text(), QStringLiteral("8080 7 lines, 2 marked, 1 unproven"));
     QTRY_COMPARE(w.pane_status(w.z80_pane())->text(), QStringLiteral("Z80 7 lines, 0 marked"));
+    p->setFocus();
+    p->go_to_line(4, false);  // the status bar says why
+    QCOMPARE(w.line_status()->full_text(),
+             QStringLiteral("Line 5: unproven: the source encodes as 3E [m : byte], the translation as 7E"));
 
     // F8 from the first line: the unproven line, then the marked ones.
     p->setFocus();
