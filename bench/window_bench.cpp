@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
       QTest::keyClick(run.target, Qt::Key_Z, Qt::ControlModifier);
       QTest::keyClick(run.target, Qt::Key_Z, Qt::ControlModifier);
     });
-    std::printf("%s, 200000 lines: convert and show %lld ms, F8 %lld ms, edit a line with verdicts on %lld ms, undo both %lld ms\n",
+    std::printf("%s, 200000 lines: convert and show %lld ms, F8 %lld ms, edit a line with verdicts on %lld ms, "
+                "undo both %lld ms\n",
                 run.name, convert, next, edit, undo);
   }
   for (auto* pane : {window.z80_pane(), window.i8080_pane()}) pane->document()->setModified(false);

@@ -93,7 +93,11 @@ class MarkScrollBar : public QScrollBar {
 };
 
 EditorPane::EditorPane(const QString& select_all_text, QWidget* parent)
-    : QPlainTextEdit(parent), menu_(new QMenu(this)), scroll_bar_(new MarkScrollBar(this)), gutter_(new VerdictGutter(this)), ticks_timer_(new QTimer(this)) {
+    : QPlainTextEdit(parent),
+      menu_(new QMenu(this)),
+      scroll_bar_(new MarkScrollBar(this)),
+      gutter_(new VerdictGutter(this)),
+      ticks_timer_(new QTimer(this)) {
   setVerticalScrollBar(scroll_bar_);
   setLineWrapMode(QPlainTextEdit::NoWrap);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

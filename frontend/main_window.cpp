@@ -526,7 +526,9 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   history_->replace_document(target, document, is_z80(source) ? tr("conversion Z80 -> 8080") : tr("conversion 8080 -> Z80"));
   target->fill(text, one_empty_line, states);
   std::size_t i = 0;
-  for (QTextBlock b = document->begin(); b.isValid() && i < verdicts.size(); b = b.next(), ++i) set_verdict(b, verdicts[i]);
+  for (QTextBlock b = document->begin(); b.isValid() && i < verdicts.size(); b = b.next(), ++i) {
+    set_verdict(b, verdicts[i]);
+  }
   target->verdicts_changed();
   document->setModified(!document->isEmpty());
   target->go_to_line(std::min(caret, document->blockCount() - 1), false);
@@ -617,10 +619,12 @@ QString MainWindow::line_description(const EditorPane* pane, int line) const {
   if (verdict_of(pane->document()->findBlockByNumber(line)) == engine::Proof::unproven) {
     // Why it is unproven: the proof against the source line beside it, again.
     const EditorPane* source = other(pane);
-    const std::u16string beside =
-        line < static_cast<int>(source->count_lines()) ? source->get_line(static_cast<std::size_t>(line)) : std::u16string();
-    const engine::LineProof proof = engine::verify_line(
-        is_z80(source) ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80, beside, content, verdict_options({}));
+    const std::u16string beside = line < static_cast<int>(source->count_lines())
+                                      ? source->get_line(static_cast<std::size_t>(line))
+                                      : std::u16string();
+    const engine::Direction direction =
+        is_z80(source) ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
+    const engine::LineProof proof = engine::verify_line(direction, beside, content, verdict_options({}));
     return tr("unproven: %1").arg(QString::fromStdString(proof.reason));
   }
   engine::Options options;

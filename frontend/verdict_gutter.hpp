@@ -24,9 +24,9 @@ namespace frontend {
 
 class EditorPane;
 
-// The proof of a translated line against its source line; a line beside no
-// source line (the panes no longer line for line) is unproven unless it
-// holds no instruction.
+// The proof of a translated line against its source line (engine::verify_line).
+// A line beside no source line is given an empty one: it is unproven if it
+// holds an instruction.
 engine::Proof line_verdict(engine::Direction direction, std::u16string_view source, std::u16string_view translation,
                            const engine::Options& options = {});
 
