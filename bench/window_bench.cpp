@@ -1,6 +1,7 @@
 // The window with 200 000-line panes: converting and showing them (from the
 // click until the target pane is painted), going to the next marked line
-// (F8), editing one line, and undoing the conversion. Prints milliseconds;
+// (F8), editing one line (its verdict proven again as it is typed), and
+// undoing the conversion. Prints milliseconds;
 // not a test. Run: QT_QPA_PLATFORM=offscreen build/bench/window_bench
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,7 +65,8 @@ int main(int argc, char** argv) {
       QTest::keyClick(run.target, Qt::Key_Z, Qt::ControlModifier);
       QTest::keyClick(run.target, Qt::Key_Z, Qt::ControlModifier);
     });
-    std::printf("%s, 200000 lines: convert and show %lld ms, F8 %lld ms, edit a line %lld ms, undo both %lld ms\n",
+    std::printf("%s, 200000 lines: convert and show %lld ms, F8 %lld ms, edit a line with verdicts on %lld ms, "
+                "undo both %lld ms\n",
                 run.name, convert, next, edit, undo);
   }
   for (auto* pane : {window.z80_pane(), window.i8080_pane()}) pane->document()->setModified(false);

@@ -17,6 +17,7 @@
 
 #include "frontend/fixed_font.hpp"
 #include "frontend/pane_commands.hpp"
+#include "frontend/verdict_gutter.hpp"
 
 namespace frontend {
 namespace {
@@ -49,6 +50,11 @@ QString to_qstring(std::u16string_view text) {
 }
 
 bool marked(const QTextBlock& b) { return b.userState() >= 0 && (b.userState() & 1) != 0; }
+
+bool unproven(const QTextBlock& b) { return verdict_of(b) == engine::Proof::unproven; }
+
+// Where F8 stops.
+bool stop(const QTextBlock& b) { return marked(b) || unproven(b); }
 
 }  // namespace
 
@@ -87,7 +93,11 @@ class MarkScrollBar : public QScrollBar {
 };
 
 EditorPane::EditorPane(const QString& select_all_text, QWidget* parent)
-    : QPlainTextEdit(parent), menu_(new QMenu(this)), scroll_bar_(new MarkScrollBar(this)), ticks_timer_(new QTimer(this)) {
+    : QPlainTextEdit(parent),
+      menu_(new QMenu(this)),
+      scroll_bar_(new MarkScrollBar(this)),
+      gutter_(new VerdictGutter(this)),
+      ticks_timer_(new QTimer(this)) {
   setVerticalScrollBar(scroll_bar_);
   setLineWrapMode(QPlainTextEdit::NoWrap);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -130,7 +140,48 @@ EditorPane::EditorPane(const QString& select_all_text, QWidget* parent)
   ticks_timer_->setInterval(0);
   connect(ticks_timer_, &QTimer::timeout, this, &EditorPane::update_ticks);
 
+  // The gutter scrolls with the text and repaints the rows the editor repaints.
+  connect(this, &QPlainTextEdit::updateRequest, gutter_, [this](const QRect& rect, int dy) {
+    if (dy != 0) {
+      gutter_->scroll(0, dy);
+    } else {
+      gutter_->update(0, rect.y(), gutter_->width(), rect.height());
+    }
+  });
+
   install(make_document({}));
+}
+
+void EditorPane::place_gutter() {
+  setViewportMargins(gutter_->gutter_width(), 0, 0, 0);
+  const QRect r = contentsRect();
+  gutter_->setGeometry(QRect(r.left(), r.top(), gutter_->gutter_width(), viewport()->height()));
+}
+
+void EditorPane::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  place_gutter();
+}
+
+QTextBlock EditorPane::first_visible_block() const { return firstVisibleBlock(); }
+
+QRectF EditorPane::block_rect(const QTextBlock& block) const {
+  return blockBoundingGeometry(block).translated(contentOffset());
+}
+
+void EditorPane::verdicts_changed() { gutter_->update(); }
+
+bool EditorPane::has_stops() const {
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+    if (stop(b)) return true;
+  }
+  return false;
+}
+
+std::size_t EditorPane::count_unproven() const {
+  std::size_t n = 0;
+  for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) n += unproven(b) ? 1 : 0;
+  return n;
 }
 
 QTextDocument* EditorPane::make_document(const std::vector<std::u16string>& lines, const std::vector<int>& states) {
@@ -174,6 +225,7 @@ void EditorPane::install(QTextDocument* document) {
   watch(document);
   update_ticks();
   viewport()->update();
+  gutter_->update();
   emit document_installed();
 }
 
@@ -293,12 +345,12 @@ int EditorPane::find_marked(int from, bool forward, bool& wrapped) const {
   const QTextBlock start = document()->findBlockByNumber(std::max(from, 0));
   if (!start.isValid()) return -1;
   for (QTextBlock b = forward ? start.next() : start.previous(); b.isValid(); b = forward ? b.next() : b.previous()) {
-    if (marked(b)) return b.blockNumber();
+    if (stop(b)) return b.blockNumber();
   }
   wrapped = true;
   for (QTextBlock b = forward ? document()->begin() : document()->lastBlock(); b.isValid();
        b = forward ? b.next() : b.previous()) {
-    if (marked(b)) return b.blockNumber();
+    if (stop(b)) return b.blockNumber();
     if (b == start) break;
   }
   return -1;
@@ -328,6 +380,7 @@ void EditorPane::set_font_points(int points) {
   setFont(f);
   document()->setDefaultFont(f);
   setTabStopDistance(QFontMetricsF(f).horizontalAdvance(QLatin1Char(' ')) * 8);
+  place_gutter();
 }
 
 void EditorPane::contextMenuEvent(QContextMenuEvent* event) {

@@ -17,6 +17,10 @@
 // the pane's marking (set_marking) is marked, however it got there (typed,
 // undone, redone, read from a file), and one that no longer does is not.
 //
+// A narrow gutter left of the text shows each line's verdict, if it has one
+// (verdict_gutter.hpp). F8's walk (find_marked) stops at marked and at
+// unproven lines.
+//
 // Undo and redo keys are not the editor's: the pane asks the window, which
 // keeps one history of both panes (edit_history.hpp). A document is replaced
 // whole (a translation, a file) by install().
@@ -38,6 +42,7 @@ class QTextDocument;
 namespace frontend {
 
 class MarkScrollBar;
+class VerdictGutter;
 
 class EditorPane : public QPlainTextEdit, public Pane {
   Q_OBJECT
@@ -77,9 +82,19 @@ class EditorPane : public QPlainTextEdit, public Pane {
   bool is_marked(int line) const;
   // The state of a line, -1 if it has none.
   int line_state(int line) const;
-  // The next (or previous) marked line after (or before) `from`, going round
-  // the ends; -1 if there is none. `wrapped` tells whether it went round.
+  // The next (or previous) marked or unproven line after (or before) `from`,
+  // going round the ends; -1 if there is none. `wrapped` tells whether it went round.
   int find_marked(int from, bool forward, bool& wrapped) const;
+  // Whether any line is marked or unproven: somewhere find_marked stops.
+  bool has_stops() const;
+  std::size_t count_unproven() const;
+  // The verdicts changed: the gutter shows them again.
+  void verdicts_changed();
+
+  // For the gutter: the first block in view, and where a block stands in
+  // viewport coordinates.
+  QTextBlock first_visible_block() const;
+  QRectF block_rect(const QTextBlock& block) const;
 
   QMenu* context_menu() const { return menu_; }
   int first_visible_line() const;
@@ -107,8 +122,10 @@ class EditorPane : public QPlainTextEdit, public Pane {
   void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void place_gutter();
   void watch(QTextDocument* document);
   void update_ticks();
   bool marked_text(const QTextBlock& block) const;
@@ -117,6 +134,7 @@ class EditorPane : public QPlainTextEdit, public Pane {
   QAction* cut_;
   QAction* copy_;
   MarkScrollBar* scroll_bar_;
+  VerdictGutter* gutter_;
   QTimer* ticks_timer_;
   bool one_empty_line_ = false;  // an empty line was appended to the empty pane
   QPointer<QTextDocument> watched_;

@@ -16,7 +16,9 @@
 // A conversion's result belongs to its source: the target keeps its file only
 // when it was converted from the same source before. A conversion that runs
 // over half a second shows a progress bar; Escape cancels it, and then
-// neither pane changes. F8 walks the converted pane's marks from either pane.
+// neither pane changes. F8 walks the converted pane's marked and unproven
+// lines from either pane. Each converted line shows its verdict in the
+// pane's gutter (verdict_gutter.hpp), proven again as the user edits it.
 //
 // Files: File > Open (Ctrl+O into the focused pane), Save, Save As, Recent
 // Files; a dropped file opens like a chosen one; a file from the command line
@@ -26,7 +28,8 @@
 // (save_target.hpp). The window asks before it closes with unsaved text.
 //
 // The status bar: a message area (shown while there is a message), the caret
-// line's decision or reason for its mark, and each pane's counts; texts that
+// line's decision, the reason for its mark or why it is unproven, and each
+// pane's counts (unproven lines named only when there are any); texts that
 // do not fit are elided, with the whole text as tooltip.
 //
 // Sizes, the wide window, recent files, the last folder, the font size and
@@ -127,6 +130,8 @@ class MainWindow : public QMainWindow {
   QString line_description(const EditorPane* pane, int line) const;
   void update_edit_actions();
   void follow_document(EditorPane* pane);
+  // Proves again the lines an edit of a converted pane touched (QTextDocument::contentsChange).
+  void reverify(int position, int removed, int added);
 
   std::unique_ptr<Dialogs> dialogs_;
   QWidget* client_;

@@ -38,6 +38,7 @@
 #include "frontend/find_bar.hpp"
 #include "frontend/main_window.hpp"
 #include "frontend/pane_commands.hpp"
+#include "frontend/verdict_gutter.hpp"
 
 using frontend::Dialogs;
 using frontend::EditorPane;
@@ -679,11 +680,18 @@ class WindowTest : public QObject {
       }
       QCOMPARE(p->marked_lines(), want);
       QTRY_VERIFY(w.pane_status(p)->text().contains(QStringLiteral(", %1 ").arg(want.size())));
-      if (!want.empty()) {
+      // F8 stops at marked lines and at unproven ones (a verdict stays with
+      // its line when lines above come or go: only edited lines are proven again).
+      std::vector<int> stops;
+      for (QTextBlock b = p->document()->begin(); b.isValid(); b = b.next()) {
+        const bool marked = std::binary_search(want.begin(), want.end(), static_cast<std::size_t>(b.blockNumber()));
+        if (marked || frontend::verdict_of(b) == engine::Proof::unproven) stops.push_back(b.blockNumber());
+      }
+      if (!stops.empty()) {
         p->setFocus();
-        p->go_to_line(static_cast<int>(want.front()), false);
+        p->go_to_line(stops.front(), false);
         w.next_marked();
-        QCOMPARE(p->textCursor().blockNumber(), static_cast<int>(want.size() > 1 ? want[1] : want[0]));
+        QCOMPARE(p->textCursor().blockNumber(), stops.size() > 1 ? stops[1] : stops[0]);
       }
     }
   }
@@ -908,6 +916,9 @@ class WindowTest : public QObject {
     script_.file_names.push_back(dir_->filePath(QStringLiteral("a/very/long/path/of/folders/that/goes/on/and/on/prog.asm")));
     QVERIFY(w.save(w.i8080_pane()));
     QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080 1933 lines, 1933 marked"));
+    w.i8080_pane()->go_to_line(0, true);  // a wrong hand fix: the longest counts
+    QTest::keyClicks(w.i8080_pane(), QStringLiteral("\tjmp\ty"));
+    QTRY_COMPARE(w.pane_status(w.i8080_pane())->text(), QStringLiteral("8080 1933 lines, 1932 marked, 1 unproven"));
     QCoreApplication::processEvents();
     for (const QLabel* counts : {w.pane_status(w.z80_pane()), w.pane_status(w.i8080_pane())}) {
       QVERIFY(counts->width() >= counts->fontMetrics().horizontalAdvance(counts->text()));  // whole
@@ -922,6 +933,72 @@ class WindowTest : public QObject {
                  shown.contains(QChar(0x2026)),
              qPrintable(shown));
     QVERIFY(w.line_status()->fontMetrics().horizontalAdvance(w.line_status()->shown_text()) <= w.line_status()->width());
+  }
+
+  // After a conversion each line carries its verdict; a hand edit proves its
+  // line again against the line beside it; F8 stops at unproven lines; the
+  // counts name them.
+  void verdicts_per_line() {
+    MainWindow& w = *window_;
+    using engine::Proof;
+    const struct {
+      const char* source;
+      Proof verdict;
+    } kLines[] = {
+        {"\tld\ta,b", Proof::proven},     {"; note", Proof::passed},   {"", Proof::passed},
+        {"\tsbc\thl,de", Proof::marked},  {"\tld\ta,m", Proof::unproven},  // "m" a name in Z80, the memory operand in 8080
+        {"\tjr\tx", Proof::marked},       {"\tdb\t1,'a'", Proof::proven},
+    };
+    QStringList source;
+    for (const auto& l : kLines) source << QString::fromLatin1(l.source);
+    w.z80_pane()->setPlainText(source.join(QLatin1Char('\n')));
+    w.convert_z80_to_8080();
+    EditorPane* p = w.i8080_pane();
+    for (int i = 0; i < std::ssize(kLines); ++i) {
+      QCOMPARE(frontend::verdict_of(p->document()->findBlockByNumber(i)), std::optional(kLines[i].verdict));
+    }
+    QTRY_COMPARE(w.pane_status(p)->text(), QStringLiteral("8080 7 lines, 2 marked, 1 unproven"));
+    QTRY_COMPARE(w.pane_status(w.z80_pane())->text(), QStringLiteral("Z80 7 lines, 0 marked"));
+    p->setFocus();
+    p->go_to_line(4, false);  // the status bar says why
+    QCOMPARE(w.line_status()->full_text(),
+             QStringLiteral("Line 5: unproven: the source encodes as 3E [m : byte], the translation as 7E"));
+
+    // F8 from the first line: the unproven line, then the marked ones.
+    p->setFocus();
+    p->go_to_line(0, false);
+    for (const int stop : {3, 4, 5, 3}) {
+      QTest::keyClick(p, Qt::Key_F8);
+      QCOMPARE(p->textCursor().blockNumber(), stop);
+    }
+
+    // Hand edits, typed over the whole line, in turn.
+    const struct {
+      int line;
+      const char* typed;
+      Proof verdict;
+      const char* counts;
+    } kEdits[] = {
+        {5, "\tjmp\tx", Proof::proven, "8080 7 lines, 1 marked, 1 unproven"},  // the fix of a marked jr
+        {5, "\tjmp\ty", Proof::unproven, "8080 7 lines, 1 marked, 2 unproven"},
+        {3, "\tsbb\th", Proof::unproven, "8080 7 lines, 0 marked, 3 unproven"},  // not the same instruction
+        {4, "\tlda\tm", Proof::unproven, "8080 7 lines, 0 marked, 3 unproven"},
+        {0, "\tmov\ta,c", Proof::unproven, "8080 7 lines, 0 marked, 4 unproven"},
+        {0, "\tmov\ta,b\t; kept", Proof::proven, "8080 7 lines, 0 marked, 3 unproven"},
+        {1, "; another note", Proof::passed, "8080 7 lines, 0 marked, 3 unproven"},
+    };
+    for (const auto& e : kEdits) {
+      p->go_to_line(e.line, true);
+      QTest::keyClicks(p, QString::fromLatin1(e.typed));
+      QVERIFY2(frontend::verdict_of(p->document()->findBlockByNumber(e.line)) == e.verdict, e.typed);
+      QTRY_COMPARE(w.pane_status(p)->text(), QString::fromLatin1(e.counts));
+    }
+    // Undone, the conversion's verdicts are back.
+    while (w.history()->can_undo() && p->toPlainText() != QStringLiteral("\tmov\ta,b\n; note\n\n; cannot convert:\tsbc\thl,de"
+                                                                        "\n\tmov\ta,m\n; cannot convert:\tjr\tx\n\tdb\t1,'a'")) {
+      w.undo();
+    }
+    QTRY_COMPARE(w.pane_status(p)->text(), QStringLiteral("8080 7 lines, 2 marked, 1 unproven"));
   }
 
   // An 8-bit file: its code page guessed, shown, chosen again (and then
