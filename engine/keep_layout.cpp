@@ -81,6 +81,27 @@ bool has_statement_break(std::u16string_view s) {
   return found;
 }
 
+// True if a blank follows a comma outside quotes.
+bool blank_after_comma(std::u16string_view s) {
+  bool found = false;
+  each_unit(s, [&](std::size_t i, bool quoted) {
+    found = found || (!quoted && s[i] == u',' && i + 1 < s.size() && is_blank(s[i + 1]));
+  });
+  return found;
+}
+
+// s without the blanks that follow a comma outside quotes.
+std::u16string without_blanks_after_commas(std::u16string_view s) {
+  std::u16string out;
+  bool after_comma = false;
+  each_unit(s, [&](std::size_t i, bool quoted) {
+    if (after_comma && !quoted && is_blank(s[i])) return;
+    after_comma = !quoted && s[i] == u',';
+    out += s[i];
+  });
+  return out;
+}
+
 // True if `word` stands in s as a whole word, in any case.
 bool holds_word(std::u16string_view s, std::u16string_view word) {
   for (std::size_t i = 0; i < s.size();) {
@@ -201,14 +222,23 @@ bool keep_layout(std::u16string_view typed, std::size_t column, std::u16string_v
     out += now.mnemonic;
   }
   if (!now.operands.empty()) {
-    if (was.operands.empty() || !only_spaces_and_tabs(was.separator) || !only_spaces_and_tabs(now.separator)) {
+    if (was.operands.empty() && was.lead.find(u'\t') != std::u16string_view::npos &&
+        only_spaces_and_tabs(now.separator)) {
+      out += u'\t';  // a source indented with tabs separates with them
+    } else if (was.operands.empty() || !only_spaces_and_tabs(was.separator) || !only_spaces_and_tabs(now.separator)) {
       out += now.separator;
     } else {
       const std::size_t mnemonic_at = column_after(column, was.lead);
       const std::size_t want = column_after(mnemonic_at + was.mnemonic.size(), was.separator);
       out += separator_to(mnemonic_at + now.mnemonic.size(), want, was.separator);
     }
-    append_operands(out, now.operands, was.operands, now.mnemonic, target, upper);
+    // A rule that moves the typed separator behind a comma it adds ("jnz x"
+    // -> "jp nz,\tx") leaves blanks the source did not have there.
+    if (blank_after_comma(was.operands)) {
+      append_operands(out, now.operands, was.operands, now.mnemonic, target, upper);
+    } else {
+      append_operands(out, without_blanks_after_commas(now.operands), was.operands, now.mnemonic, target, upper);
+    }
   }
   out += was.trail;
   return true;

@@ -9,8 +9,11 @@
 //   every 8 columns): a separator of spaces grows or shrinks to it, one with
 //   tabs is written as tabs to the last tab stop before it and spaces after.
 //   A mnemonic that reaches that column is followed by one blank, the first
-//   one typed. A statement typed without operands gets the rewrite's separator;
-//   so does one where either separator holds a comma ("ld,a,b");
+//   one typed. A statement typed without operands gets a tab where a tab
+//   stands before its mnemonic, else the rewrite's separator; so does one
+//   where either separator holds a comma ("ld,a,b");
+// - blanks after a comma (outside quotes) stay only if the typed operands have
+//   some there too;
 // - the blanks typed after the statement (before its comment) end it;
 // - the mnemonic (a word of either notation's vocabulary) and the operands
 //   that are a register of the target notation alone ("hl", "(hl)", "af'"), or

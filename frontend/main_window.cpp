@@ -258,6 +258,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   QSettings s = settings();
   set_font_points(s.value(QStringLiteral("fontSize"), default_points_).toInt());
   action("jr_as_jump")->setChecked(s.value(QStringLiteral("jrAsJump"), false).toBool());
+  action("keep_layout")->setChecked(s.value(QStringLiteral("keepLayout"), false).toBool());
   {  // the saved geometry holds the wide size already
     const QSignalBlocker quiet(action("wide_window"));
     action("wide_window")->setChecked(s.value(QStringLiteral("wideWindow"), false).toBool());
@@ -366,6 +367,11 @@ void MainWindow::build_menus() {
   });
   jr->setCheckable(true);
   jr->setToolTip(tr("Z80 -> 8080: jr as jmp and jr cc as jcc, one byte longer each"));
+  QAction* layout = make(convert, "keep_layout", tr("Keep Columns and Case"), {}, [this](bool on) {
+    settings().setValue(QStringLiteral("keepLayout"), on);
+  });
+  layout->setCheckable(true);
+  layout->setToolTip(tr("A rewritten line keeps the columns and the case it was typed in"));
 }
 
 QAction* MainWindow::action(const char* name) const {
@@ -412,6 +418,7 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   const int caret = source->textCursor().blockNumber();
   engine::Options options;
   options.jr_as_jump = is_z80(source) && action("jr_as_jump")->isChecked();
+  options.keep_layout = action("keep_layout")->isChecked();
   // Line by line from the source's own text into one text for the target.
   QString text;
   std::vector<int> states;

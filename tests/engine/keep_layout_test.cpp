@@ -37,14 +37,15 @@ const Case kFrom8080[] = {
     {u"⇥shld⇥TXTLMT⇥; IN 'TXTLMT'", u"⇥ld⇥(TXTLMT),hl⇥; IN 'TXTLMT'"},
     {u"⇥PUSH⇥H", u"⇥PUSH⇥HL"},                                  // default: "⇥PUSH⇥hl"
     {u"⇥MVI⇥A,016H", u"⇥LD⇥A,016H"},
-    {u"LOOP:⇥JZ⇥DONE", u"LOOP:⇥JP⇥Z,⇥DONE"},                    // default: "LOOP:⇥⇥jp z,⇥DONE"
-    {u"⇥RZ", u"⇥RET Z"},
-    {u"⇥PCHL", u"⇥JP (HL)"},
+    {u"LOOP:⇥JZ⇥DONE", u"LOOP:⇥JP⇥Z,DONE"},                     // default: "LOOP:⇥⇥jp z,⇥DONE"
+    {u"⇥RZ", u"⇥RET⇥Z"},                                        // no operand typed: a tab, as before the mnemonic
+    {u"⇥PCHL", u"⇥JP⇥(HL)"},
+    {u"  PCHL", u"  JP (HL)"},
     {u"⇥MOV⇥A,M", u"⇥LD⇥A,(HL)"},
     {u"MOV  A,E", u"LD   A,E"},                                 // column 1
     {u"⇥Lxi⇥h,BC", u"⇥ld⇥hl,BC"},                               // BC is a name in 8080 source
     {u"⇥mov a,b", u"⇥ld  a,b"},
-    {u"⇥xchg! shld info! xchg", u"⇥ex de,hl! ld   (info),hl! ex de,hl"},
+    {u"⇥xchg! shld info! xchg", u"⇥ex⇥de,hl! ld   (info),hl! ex de,hl"},
     {u"LOOP:⇥ret ; back", u"LOOP:⇥ret ; back"},                 // let through: as typed
     {u"x⇥db⇥'a',0", u"x⇥db⇥'a',0"},
     {u"L:⇥xra⇥b⇥⇥; c", u"L:⇥xor⇥b⇥⇥; c"},
