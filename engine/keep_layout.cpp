@@ -234,7 +234,9 @@ bool keep_layout(std::u16string_view typed, std::size_t column, std::u16string_v
     }
     // A rule that moves the typed separator behind a comma it adds ("jnz x"
     // -> "jp nz,\tx") leaves blanks the source did not have there.
-    if (blank_after_comma(was.operands)) {
+    if (is_data_word(now.mnemonic)) {
+      out += now.operands;  // data: every word a name or number, kept as typed
+    } else if (blank_after_comma(was.operands)) {
       append_operands(out, now.operands, was.operands, now.mnemonic, target, upper);
     } else {
       append_operands(out, without_blanks_after_commas(now.operands), was.operands, now.mnemonic, target, upper);

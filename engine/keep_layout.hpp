@@ -22,7 +22,7 @@
 //   outside quotes, else in lower case. A register word that is a name in the
 //   source notation and stands in the typed statement ("psw" in Z80 source,
 //   "bc" in 8080 source) is a name and keeps its case, as every name, number
-//   and quoted text does.
+//   and quoted text does; so do the operands of a data word ("db a,b");
 // Only blanks and the ASCII case of these words change: without blanks and
 // folded to one case, the result equals the rewrite.
 //

@@ -26,6 +26,7 @@ const Case kFromZ80[] = {
     {u"⇥ex⇥de,hl⇥⇥; swap", u"⇥xchg⇥⇥; swap"},
     {u"⇥RST⇥38H", u"⇥RST⇥7"},
     {u"⇥DEFB⇥1,2", u"⇥DB⇥1,2"},
+    {u"⇥DEFB⇥A,b", u"⇥db⇥A,b"},                                 // data: names, as typed
     {u"⇥ld a,b:inc hl", u"⇥mov a,b:inx h"},
     {u"x⇥db 1", u"x⇥db 1"},                                     // let through: as typed
     {u"x⇥equ⇥5", u"x⇥equ⇥5"},
