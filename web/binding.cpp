@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/line_reader.hpp"
+#include "engine/macro_names.hpp"
 #include "engine/pipeline.hpp"
 #include "engine/text_encoding.hpp"
 #include "engine/utf.hpp"
@@ -98,7 +99,11 @@ val open_file(const std::string& bytes) {
 }
 
 val translate(bool to_z80, const std::string& text, const val& options_object) {
-  const engine::Options options = options_from(options_object);
+  engine::Options options = options_from(options_object);
+  // As asmconv reads a file: calls of the macros the text defines go through.
+  engine::MacroNames macros;
+  macros.learn_text(text);
+  if (!macros.empty()) options.macros = &macros;
   const engine::Direction direction = to_z80 ? engine::Direction::i8080_to_z80 : engine::Direction::z80_to_8080;
   std::string out, outcomes;
   out.reserve(text.size() + text.size() / 4);
