@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "fileio/safe_file.hpp"
+#include "engine/macro_names.hpp"
 #include "engine/mark_reason.hpp"
 #include "engine/notation_detect.hpp"
 #include "frontend/edit_history.hpp"
@@ -419,6 +420,13 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   engine::Options options;
   options.jr_as_jump = is_z80(source) && action("jr_as_jump")->isChecked();
   options.keep_layout = action("keep_layout")->isChecked();
+  // As asmconv reads a file: calls of the macros the source defines go through.
+  engine::MacroNames macros;
+  for (QTextBlock b = source->document()->begin(); b.isValid(); b = b.next()) {
+    const QString t = b.text();
+    macros.learn_line(std::u16string_view(reinterpret_cast<const char16_t*>(t.utf16()), static_cast<std::size_t>(t.size())));
+  }
+  if (!macros.empty()) options.macros = &macros;
   // Line by line from the source's own text into one text for the target.
   QString text;
   std::vector<int> states;

@@ -985,6 +985,13 @@ class WindowTest : public QObject {
     QVERIFY(window_->action("keep_layout")->isChecked());
   }
 
+  void macro_calls_go_through() {
+    MainWindow& w = *window_;
+    w.i8080_pane()->setPlainText(QStringLiteral("SAVE\tMACRO\n\tENDM\n\tSAVE"));
+    w.convert_8080_to_z80();
+    QCOMPARE(lines_of(w.z80_pane()), (Lines{u"SAVE\t\tMACRO", u"\tENDM", u"\tSAVE"}));
+  }
+
   void escape_and_close_box_quit_when_nothing_is_unsaved() {
     QVERIFY(window_->isVisible());
     QTest::keyClick(window_->z80_pane(), Qt::Key_Escape);
