@@ -77,6 +77,9 @@ constexpr const char* kHelp =
     "                 (or utf-8); the output is written in it. Without it, a line\n"
     "                 that is not UTF-8 goes through byte for byte all the same\n"
     "  --backslash-separator  a backslash separates statements, as \"!\" and \":\" do\n"
+    "  --keep-layout  a rewritten statement keeps the columns and the case it was\n"
+    "                 typed in: mnemonic, operands and comment stay where they\n"
+    "                 were, and a line that needs no change is not changed at all\n"
     "  -j N           translate on N threads (default: one per processor; at most\n"
     "                 4 per processor, a larger N is cut to that)\n"
     "  --version      print the version\n"
@@ -88,7 +91,8 @@ constexpr const char* kHelp =
 
 const char* const kOptions[] = {"--to-8080", "--to-z80", "--check",    "--explain",  "--jr-as-jump",
                                 "--version", "--help",   "-o",         "-d",         "-j",
-                                "--encoding", "--verify", "--against", "--backslash-separator"};
+                                "--encoding", "--verify", "--against", "--backslash-separator",
+                                "--keep-layout"};
 
 struct Options {
   bool to_8080 = false, to_z80 = false, help = false, version = false;
@@ -164,6 +168,8 @@ std::string parse(int argc, char** argv, Options& o) {
       o.engine.jr_as_jump = true;
     } else if (arg == "--backslash-separator") {
       o.engine.backslash_separates = true;
+    } else if (arg == "--keep-layout") {
+      o.engine.keep_layout = true;
     } else if (arg == "--encoding") {
       const char* v = value();
       o.encoding = v == nullptr ? std::nullopt : engine::encoding_by_name(v);

@@ -16,6 +16,12 @@ struct Options {
   // Off by default: it clashes with macro parameters such as "\1".
   bool backslash_separates = false;
 
+  // A rewritten statement keeps the columns and case of the statement typed
+  // (keep_layout.hpp), and a label keeps the blank after it as typed: a line
+  // let through comes out byte for byte as its source. Off, a rewrite shows
+  // the rule's compact text.
+  bool keep_layout = false;
+
   // The macros the source defines (macro_names.hpp): a statement that calls
   // one goes out as typed. Must outlive the translations that use it; null or
   // empty for none.

@@ -4,6 +4,7 @@
 
 #include "engine/chain.hpp"
 #include "engine/dialect.hpp"
+#include "engine/keep_layout.hpp"
 #include "engine/macro_names.hpp"
 #include "engine/rules.hpp"
 #include "engine/source_line.hpp"
@@ -45,6 +46,10 @@ const Policy& i8080_to_z80(bool reference) {
   static const Policy fast{Notation::i8080, i8080_chain(), k8080ToZ80Marking, false, false, true, 1};
   static const Policy plain{Notation::i8080, i8080_chain(), k8080ToZ80Marking, false, false, true, 1, true};
   return reference ? plain : fast;
+}
+
+Notation target(const Policy& policy) {
+  return policy.notation == Notation::z80 ? Notation::i8080 : Notation::z80;
 }
 
 // Removes the blanks in front of every comma outside quotes, and with `after`
@@ -256,8 +261,17 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
 
   LineInfo info;
   const auto offset = [&](std::u16string_view piece) { return static_cast<std::size_t>(piece.data() - line.data()); };
-  const auto labels = [&] {
-    sink.append(parsed.label);
+  // A label that ends at a blank shares it with what follows; with
+  // keep_layout it is written once, as typed (not on a marked line, where the
+  // marking stands between them, nor on a label-only line).
+  const auto labels = [&](bool marked = false) {
+    std::u16string_view label = parsed.label;
+    const std::u16string_view next = parsed.inner.empty() ? parsed.statements.front().typed : parsed.inner;
+    if (options.keep_layout && !marked && parsed.kind != SourceLine::Kind::label_only && !label.empty() &&
+        is_blank(label.back()) && next.data() == label.data() + label.size() - 1) {
+      label.remove_suffix(1);
+    }
+    sink.append(label);
     sink.append(parsed.inner);
   };
   const Statement& first = parsed.statements.front();
@@ -299,6 +313,11 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
       outcome = {statement.decision, statement.rule};
       if (statement.decision == Decision::rewrite) {
         std::u16string_view text = statement.text;
+        thread_local std::u16string laid;
+        if (options.keep_layout &&
+            keep_layout(s.typed, column_after(0, line.substr(0, offset(s.typed))), text, target(policy), laid)) {
+          text = laid;
+        }
         // A statement in column 1 stays there: the blanks before its mnemonic
         // go. After ":" or a backslash the blank the rules needed goes again too, so
         // the separator keeps its blanks as typed (DRI's "!" is followed by one).
@@ -331,7 +350,7 @@ LineInfo translate(const Policy& policy, std::u16string_view line, const Options
     sink.append(parsed.label.substr(0, parsed.label.size() - 1));
     sink.append(parsed.inner);
   } else {
-    labels();
+    labels(marked);
     if (marked) sink.append(policy.marking);
     info.out_begin = sink.size();
   }

@@ -22,7 +22,11 @@ std::uint64_t hash_bytes(std::string_view bytes) {
   return h;
 }
 
-std::uint8_t option_bits(const Options& o) { return o.jr_as_jump ? 1 : 0; }
+// Every choice that changes a translation (Options but for the macro names,
+// with which nothing is remembered): bit 1 is the statement key's own.
+std::uint8_t option_bits(const Options& o) {
+  return (o.jr_as_jump ? 1 : 0) | (o.backslash_separates ? 4 : 0) | (o.keep_layout ? 8 : 0);
+}
 
 }  // namespace
 

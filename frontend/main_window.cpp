@@ -25,6 +25,7 @@
 #include <QTimer>
 
 #include "fileio/safe_file.hpp"
+#include "engine/macro_names.hpp"
 #include "engine/mark_reason.hpp"
 #include "engine/notation_detect.hpp"
 #include "frontend/edit_history.hpp"
@@ -279,6 +280,7 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   QSettings s = settings();
   set_font_points(s.value(QStringLiteral("fontSize"), default_points_).toInt());
   action("jr_as_jump")->setChecked(s.value(QStringLiteral("jrAsJump"), false).toBool());
+  action("keep_layout")->setChecked(s.value(QStringLiteral("keepLayout"), false).toBool());
   {  // the saved geometry holds the wide size already
     const QSignalBlocker quiet(action("wide_window"));
     action("wide_window")->setChecked(s.value(QStringLiteral("wideWindow"), false).toBool());
@@ -397,6 +399,11 @@ void MainWindow::build_menus() {
   });
   jr->setCheckable(true);
   jr->setToolTip(tr("Z80 -> 8080: jr as jmp and jr cc as jcc, one byte longer each"));
+  QAction* layout = make(convert, "keep_layout", tr("Keep Columns and Case"), {}, [this](bool on) {
+    settings().setValue(QStringLiteral("keepLayout"), on);
+  });
+  layout->setCheckable(true);
+  layout->setToolTip(tr("A rewritten line keeps the columns and the case it was typed in"));
 }
 
 QAction* MainWindow::action(const char* name) const {
@@ -443,6 +450,7 @@ void MainWindow::convert(EditorPane* source, EditorPane* target, Translator tran
   const int caret = source->textCursor().blockNumber();
   engine::Options options;
   options.jr_as_jump = is_z80(source) && action("jr_as_jump")->isChecked();
+  options.keep_layout = action("keep_layout")->isChecked();
   // The macros the source defines: their calls go through as typed.
   engine::MacroNames macros;
   for (QTextBlock b = source->document()->begin(); b.isValid(); b = b.next()) {

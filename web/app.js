@@ -5,6 +5,7 @@
 const kMaxFileBytes = 64 * 1024 * 1024;
 const statusLine = document.getElementById('status');
 const jrAsJump = document.getElementById('jr-as-jump');
+const keepLayout = document.getElementById('keep-layout');
 const undoButton = document.getElementById('undo');
 const redoButton = document.getElementById('redo');
 let engine = null;
@@ -191,7 +192,7 @@ function convert(from, to) {
   if (!engine) return;
   const toZ80 = from === i8080;
   const started = performance.now();
-  const result = engine.translate(toZ80, from.text.value, { jrAsJump: !toZ80 && jrAsJump.checked });
+  const result = engine.translate(toZ80, from.text.value, { jrAsJump: !toZ80 && jrAsJump.checked, keepLayout: keepLayout.checked });
   const translated = performance.now();
   const marks = Array.from(result.marked, (m) => m === 1);
   const outcomes = result.outcomes.split('\n');

@@ -37,6 +37,7 @@ engine::Options options_from(const val& o) {
     if (o.hasOwnProperty(name)) field = o[name].as<bool>();
   };
   flag("jrAsJump", options.jr_as_jump);
+  flag("keepLayout", options.keep_layout);
   return options;
 }
 

@@ -238,6 +238,24 @@ TEST_F(Asmconv, DialectSources) {
   }
 }
 
+// --keep-layout: a source typed in columns, translated and translated back.
+TEST_F(Asmconv, KeepLayoutBothWays) {
+  const fs::path data = TEST_DATA_DIR;
+  const struct {
+    const char* in;
+    const char* direction;
+    const char* out;
+  } kFiles[] = {
+      {"layout.z80", "--to-8080", "layout.8080"},
+      {"layout.8080", "--to-z80", "layout.z80"},
+  };
+  for (const auto& f : kFiles) {
+    const Result r = run(std::string(f.direction) + " --keep-layout '" + (data / f.in).string() + "'");
+    EXPECT_EQ(r.out, slurp(data / f.out)) << f.in;
+    EXPECT_EQ(r.status, 0) << f.in;
+  }
+}
+
 TEST_F(Asmconv, SeveralInputsAndOutputChoices) {
   spit(dir_ / "a.z80", "\tld\ta,b\n");
   spit(dir_ / "b.z80", "\tjr\tx\n");

@@ -120,19 +120,23 @@ TEST(Pipeline, RemembersLinesAsTheyWereTranslated) {
   struct Row {
     Direction direction;
     std::string_view in;
-    bool jr_as_jump;
+    Options options;
     std::string_view out;
     std::size_t source_end, out_begin;  // the statements begin at 0 in the source
   };
   const Row rows[] = {
-      {Direction::z80_to_8080, "\tjr\tloop", false, "; cannot convert:\tjr\tloop", 8, 17},
-      {Direction::z80_to_8080, "\tjr\tloop", true, "\tjmp\tloop", 8, 0},
-      {Direction::i8080_to_z80, "\xc3\x9c\xe2\x82\xac:\txra\tm ; x", false, ";Cannot convert:\xc3\x9c\xe2\x82\xac:\txra\tm ; x", 13, 16},
+      {Direction::z80_to_8080, "\tjr\tloop", {}, "; cannot convert:\tjr\tloop", 8, 17},
+      {Direction::z80_to_8080, "\tjr\tloop", {.jr_as_jump = true}, "\tjmp\tloop", 8, 0},
+      {Direction::z80_to_8080, "\tld a,b \\ inc hl", {}, "; cannot convert:\tld a,b \\ inc hl", 16, 17},
+      {Direction::z80_to_8080, "\tld a,b \\ inc hl", {.backslash_separates = true}, "\tmov a,b \\ inx h", 16, 0},
+      {Direction::z80_to_8080, "\tld\t(x),hl\t; c", {}, "\tshld x; c", 11, 0},
+      {Direction::z80_to_8080, "\tld\t(x),hl\t; c", {.keep_layout = true}, "\tshld\tx\t; c", 11, 0},
+      {Direction::i8080_to_z80, "\xc3\x9c\xe2\x82\xac:\txra\tm ; x", {}, ";Cannot convert:\xc3\x9c\xe2\x82\xac:\txra\tm ; x", 13, 16},
   };
   for (int round = 0; round < 3; ++round) {
     for (const Row& r : rows) {
       std::string out = "..";
-      const LineInfo info = translate_utf8_line(r.direction, r.in, {.jr_as_jump = r.jr_as_jump}, out);
+      const LineInfo info = translate_utf8_line(r.direction, r.in, r.options, out);
       EXPECT_EQ(out.substr(2), r.out) << r.in << " round " << round;
       EXPECT_EQ(info.source_begin, 0u) << r.in;
       EXPECT_EQ(info.source_end, r.source_end) << r.in;

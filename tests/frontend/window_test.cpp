@@ -1084,6 +1084,23 @@ class WindowTest : public QObject {
     QVERIFY(window_->action("jr_as_jump")->isChecked());
   }
 
+  void columns_and_case_on_request() {
+    MainWindow& w = *window_;
+    w.i8080_pane()->setPlainText(QStringLiteral("LOOP:\tJZ\tDONE\t; back\nx\tdb 1"));
+    w.action("keep_layout")->trigger();
+    w.convert_8080_to_z80();
+    QCOMPARE(lines_of(w.z80_pane()), (Lines{u"LOOP:\tJP\tZ,DONE\t; back", u"x\tdb 1"}));
+    reopen();  // remembered
+    QVERIFY(window_->action("keep_layout")->isChecked());
+  }
+
+  void macro_calls_go_through() {
+    MainWindow& w = *window_;
+    w.i8080_pane()->setPlainText(QStringLiteral("SAVE\tMACRO\n\tENDM\n\tSAVE"));
+    w.convert_8080_to_z80();
+    QCOMPARE(lines_of(w.z80_pane()), (Lines{u"SAVE\t\tMACRO", u"\tENDM", u"\tSAVE"}));
+  }
+
   void escape_and_close_box_quit_when_nothing_is_unsaved() {
     QVERIFY(window_->isVisible());
     QTest::keyClick(window_->z80_pane(), Qt::Key_Escape);

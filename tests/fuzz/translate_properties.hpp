@@ -156,7 +156,37 @@ inline const Allowed* allowed_unproven(const std::string& reason, std::u16string
   return nullptr;
 }
 
+// The text without tabs and spaces, A-Z as a-z.
+inline std::u16string without_blanks_and_case(std::u16string_view text) {
+  std::u16string out;
+  for (const char16_t c : text) {
+    if (c != u' ' && c != u'\t') out += c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+  }
+  return out;
+}
+
 using Translate = engine::Translation (*)(std::u16string_view, const engine::Options&);
+
+// With keep_layout a line differs from the plain translation in blanks and
+// case only; a line let through comes out as typed, a marked or label-only
+// line as without the option, and the comment after the statements as typed.
+inline void check_keep_layout(std::u16string_view line, engine::Options options, const engine::Translation& plain,
+                              Translate fast) {
+  options.keep_layout = true;
+  const engine::Translation t = fast(line, options);
+  require(without_blanks_and_case(t.text) == without_blanks_and_case(plain.text),
+          "keep_layout changes only blanks and case", line, t.text);
+  require(engine::describe(t.outcome) == engine::describe(plain.outcome), "keep_layout decides alike", line, t.text);
+  if (engine::is_not_convertible(t.outcome) || t.outcome.decision == engine::Decision::label_only) {
+    require(t.text == plain.text, "keep_layout leaves marked and label-only lines alone", line, t.text);
+  } else if (!rewritten(t.outcome)) {
+    require(t.text == line, "with keep_layout a line let through is as typed", line, t.text);
+  } else {
+    require(std::u16string_view(t.text).substr(t.text_end) == line.substr(t.source_end),
+            "with keep_layout the comment is as typed", line, t.text);
+  }
+}
+
 using ConvertAll = std::vector<std::u16string> (*)(std::span<const std::u16string>);
 
 inline void check_translation(const uint8_t* data, size_t size, Translate fast, Translate reference,
@@ -174,6 +204,7 @@ inline void check_translation(const uint8_t* data, size_t size, Translate fast, 
       require(t.text == r.text && engine::describe(t.outcome) == engine::describe(r.outcome),
               "the shortcut chain equals the plain chain", line, t.text);
       require(t.text.find(u'\n') == std::u16string::npos, "no line break in a line", line, t.text);
+      check_keep_layout(line, options, t, fast);
 
       // What no rule rewrote comes out as typed, after the marking if it is marked.
       const bool marked = engine::is_not_convertible(t.outcome);

@@ -1,7 +1,8 @@
 // The web page's engine (build-web/engine.js) against asmconv: every source in
 // tests/data, in both directions, in every line end and encoding the engine
-// reads, Z80 -> 8080 with and without --jr-as-jump. A row fails when open, translate and
-// save give other bytes than asmconv writes for the same file.
+// reads, Z80 -> 8080 with and without --jr-as-jump, both directions with
+// --keep-layout. A row fails when open, translate and save give other bytes
+// than asmconv writes for the same file.
 // Usage: node binding_test.js BUILD_WEB_DIR ASMCONV
 'use strict';
 const fs = require('fs');
@@ -57,16 +58,18 @@ require(path.resolve(buildWeb, 'engine.js'))({ wasmBinary: fs.readFileSync(path.
       fs.writeFileSync(file, bytes);
       inputs.push({ name, variant, file, bytes });
     }));
-    const runs = [['--to-8080', false, false, 'asm'], ['--to-8080', false, true, 'asm'], ['--to-z80', true, false, 'z80']];
-    for (const [direction, toZ80, jr, extension] of runs) {
-      const args = [direction, ...(jr ? ['--jr-as-jump'] : [])];
+    const runs = [['--to-8080', false, false, 'asm', false], ['--to-8080', false, true, 'asm', false],
+                  ['--to-z80', true, false, 'z80', false], ['--to-8080', false, false, 'asm', true],
+                  ['--to-z80', true, false, 'z80', true]];
+    for (const [direction, toZ80, jr, extension, layout] of runs) {
+      const args = [direction, ...(jr ? ['--jr-as-jump'] : []), ...(layout ? ['--keep-layout'] : [])];
       const out = fs.mkdtempSync(path.join(tmp, 'out-'));
       execFileSync(asmconv, ['-j', '1', ...args, '-d', out, ...inputs.map((x) => x.file)]);
       for (const { name, variant, file, bytes } of inputs) {
         ++rows;
         const expected = fs.readFileSync(path.join(out, path.basename(file).replace(/\.src$/, `.${extension}`)));
         const opened = engine.open(bytes);
-        const translated = engine.translate(toZ80, opened.text, { jrAsJump: jr });
+        const translated = engine.translate(toZ80, opened.text, { jrAsJump: jr, keepLayout: layout });
         const saved = Buffer.from(engine.save(translated.text, opened.encoding, opened.lineEnd, opened.lastLineEnded));
         const lines = opened.text.split('\n').length;
         const row = `${name}, ${variant}, asmconv ${args.join(' ')}`;

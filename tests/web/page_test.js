@@ -27,6 +27,7 @@ const rows = [
   ['bios.z80', 'UTF-16 LE, CR LF', (s) => utf16le(s.replace(/\n/g, '\r\n')), '#to-8080', ['--to-8080'], 'picker'],
   ['monitor.z80', 'as is', (s) => Buffer.from(s), '#to-8080', ['--to-8080', '--jr-as-jump'], 'picker'],
   ['bios.8080', 'as is', (s) => Buffer.from(s), '#to-z80', ['--to-z80'], 'picker'],
+  ['bios.8080', 'as is', (s) => Buffer.from(s), '#to-z80', ['--to-z80', '--keep-layout'], 'picker'],
   ['tasm.8080', 'UTF-8 with mark, lone CR', (s) => bom(s.replace(/\n/g, '\r')), '#to-z80', ['--to-z80'], 'drop'],
 ];
 
@@ -94,6 +95,8 @@ async function main() {
       const before = await page.$eval(`${to} textarea`, (t) => t.value);
       await page.$eval('#jr-as-jump', (box, on) => { if (box.checked !== on) box.click(); },
                        args.includes('--jr-as-jump'));
+      await page.$eval('#keep-layout', (box, on) => { if (box.checked !== on) box.click(); },
+                       args.includes('--keep-layout'));
       await page.click(button);
       const shown = await page.$eval(`${to} textarea`, (t) => t.value);
       if (shown !== asPane(expected)) failures.push(`${row}: the pane differs from asmconv`);
