@@ -222,12 +222,18 @@ bool write_fd(int fd, std::string_view data) {
 
 // A first pass over a regular file, from where it stands: the macros it
 // defines, so that calls before a definition are known too. Reads nothing
-// from anything else (a pipe is read once, and learns as it goes): returns
-// whether it read the file.
+// from anything else (a pipe is read once, and learns as it goes), nor UTF-16
+// (its bytes are no text until decoded: the stream learns those as it goes
+// too): returns whether it learnt from the file.
 bool learn_macros(int fd, engine::MacroNames& macros) {
   struct stat st {};
   const off_t start = ::lseek(fd, 0, SEEK_CUR);
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || start < 0) return false;
+  char mark[2] = {};
+  if (::pread(fd, mark, 2, start) == 2) {
+    const engine::Encoding e = engine::detect_encoding(std::string_view(mark, 2));
+    if (e == engine::Encoding::utf16le || e == engine::Encoding::utf16be) return false;
+  }
   std::string text, block(1 << 20, '\0');
   for (off_t at = start;;) {
     const ssize_t n = ::pread(fd, block.data(), block.size(), at);

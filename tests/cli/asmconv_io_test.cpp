@@ -261,6 +261,11 @@ TEST_F(AsmconvIo, MacrosOfTheSourceGoThroughAsTyped) {
   spit(dir_ / "in", source);
   EXPECT_EQ(sh("ASMCONV --to-z80 --check in > out").status, 0);
   EXPECT_EQ(slurp(dir_ / "out"), "\txpush b\nxpush  macro r\n\tendm\n\txpush d\n");
+  // In UTF-16 the names are learnt from the decoded text.
+  std::string utf16 = "\xFF\xFE";
+  for (const char c : source) utf16 += c, utf16 += '\0';
+  spit(dir_ / "in", utf16);
+  EXPECT_EQ(sh("ASMCONV --to-z80 --check in > out").status, 0);
 }
 
 TEST_F(AsmconvIo, ReplacedFilesKeepTheirPermissions) {
