@@ -211,16 +211,6 @@ std::string parse(int argc, char** argv, Options& o) {
   return {};
 }
 
-bool write_fd(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 // A first pass over a regular file, from where it stands: the macros it
 // defines, so that calls before a definition are known too. Reads nothing
 // from anything else (a pipe is read once, and learns as it goes), nor UTF-16
@@ -349,12 +339,12 @@ int translate_file(const Options& o, const std::string& input, const std::string
         return static_cast<long>(::read(fd, buffer, size));
       },
       [&](std::string_view bytes) {
-        if (to_stdout ? write_fd(STDOUT_FILENO, bytes) : file.write(bytes)) return true;
+        if (to_stdout ? fileio::write_all(STDOUT_FILENO, bytes) : file.write(bytes)) return true;
         out_error = errno;
         return false;
       },
       [&](std::string_view bytes) {
-        if (write_fd(STDERR_FILENO, bytes)) return true;
+        if (fileio::write_all(STDERR_FILENO, bytes)) return true;
         diagnostics_error = errno;
         return false;
       },

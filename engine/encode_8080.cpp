@@ -86,12 +86,7 @@ const Table& table() {
 }  // namespace
 
 bool encode_8080(std::u16string_view statement, MachineCode& code, std::string& why, const EncodeOptions& options) {
-  thread_local StatementParts parts;
-  split_statement(statement, parts);
-  code.clear();
-  if (encode_data(parts, code, why, options)) return true;
-  if (code.data) return false;
-  return table().encode(parts, code, why, options);
+  return table().encode_statement(statement, code, why, options);
 }
 
 bool is_8080_mnemonic(std::u16string_view word) { return table().knows(word); }

@@ -219,6 +219,16 @@ const Table::Rows* Table::find(std::u16string_view mnemonic, int& condition) con
   return condition >= 0 ? rows : nullptr;
 }
 
+bool Table::encode_statement(std::u16string_view statement, MachineCode& code, std::string& why,
+                             const EncodeOptions& options) const {
+  thread_local StatementParts parts;
+  split_statement(statement, parts);
+  code.clear();
+  if (encode_data(parts, code, why, options)) return true;
+  if (code.data) return false;
+  return encode(parts, code, why, options);
+}
+
 bool Table::knows(std::u16string_view mnemonic) const {
   int condition;
   return find(mnemonic, condition) != nullptr;

@@ -133,6 +133,10 @@ void open_standard_descriptors();
 // closed pipe), or "".
 std::string finish_standard_output();
 
+// Writes all of data to a descriptor, going on after a short write or an
+// interrupted one; false on failure (errno says why).
+bool write_all(int fd, std::string_view data);
+
 // The system's reason for errno, as strerror gives it.
 std::string reason(int error);
 

@@ -95,16 +95,6 @@ int finish(int status) {
   return error.empty() ? status : fail(error, 1);
 }
 
-bool write_all(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 int info(const std::string& name) {
   std::vector<std::uint8_t> data;
   struct stat st {};
@@ -207,7 +197,7 @@ int main(int argc, char** argv) {
   const std::vector<std::uint8_t> image = tapegen::make_image(*start, data);
   const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
   if (to_stdout) {
-    if (!write_all(STDOUT_FILENO, bytes)) return fail("cannot write standard output: " + fileio::reason(errno), 1);
+    if (!fileio::write_all(STDOUT_FILENO, bytes)) return fail("cannot write standard output: " + fileio::reason(errno), 1);
   } else if (const std::string error = fileio::write_file(output, bytes, keep); !error.empty()) {
     return fail(error, 1);
   }
