@@ -3,15 +3,9 @@
 // A line is first cut into its parts (source_line.hpp): comment, column-1
 // label, indented label, DRI statements. A blank line, a label alone and a
 // labelled definition ("x equ 5") go out as they came. Each statement then
-// goes through the direction's steps on its own:
-//   1. a directive of another assembler (a first word that starts with "." or
-//      "#") or a definition ("\tNAME EQU value") passes through as typed;
-//   2. the blanks around commas outside quotes go (before a comma in both
-//      directions, after a comma too in the Z80 -> 8080 direction; never on a
-//      data line), so the rules see each operand right after its comma;
-//   3. Z80 -> 8080: an index-register form (ix, iy, their halves, "i," as a
-//      word of its own, outside quotes; not on a data line) is marked;
-//   4. the direction's rule chain rewrites it, lets it through or marks it.
+// goes through the direction's steps on its own (statement.hpp): a directive
+// or definition passes as typed, an index-register form is marked (Z80 ->
+// 8080), the rest goes through the direction's rule chain.
 // A statement that is let through or marked goes out exactly as typed; only a
 // rewritten one shows the rule's text. The output line is the labels, the
 // statements joined with "!" as they were, and the comment. A marked line
@@ -25,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -82,45 +77,69 @@ bool is_not_convertible(const Outcome& outcome);
 // several statements "statements: rule 17 rewrite ! rule 15 rewrite".
 std::string describe(const Outcome& outcome);
 
-struct Translation {
-  std::u16string text;
-  Outcome outcome;
-  // Where the statements stand: in the source line (after the labels, before
-  // the comment) and in text (after the labels and the marking, before the
-  // comment). Indices from 0, end exclusive.
-  std::size_t source_begin = 0, source_end = 0;
-  std::size_t text_begin = 0, text_end = 0;
-};
-
-Translation translate_z80_to_8080(std::u16string_view line, const Options& options = {});
-Translation translate_8080_to_z80(std::u16string_view line, const Options& options = {});
-
-// The same, testing every rule's pattern in turn, without the chain's shortcut
-// and without remembering statements: the reference that tests and fuzzers
-// hold the fast path to.
-Translation translate_z80_to_8080_reference(std::u16string_view line, const Options& options = {});
-Translation translate_8080_to_z80_reference(std::u16string_view line, const Options& options = {});
-
 enum class Direction { z80_to_8080, i8080_to_z80 };
 
-// Where the statements of a line stand, in the source line and in the output
-// (after the labels and the marking, before the comment): indices from 0, end
-// exclusive; in the output, of the bytes in `out` (including what it held).
+// The marking of a line that has no equivalent in the direction's target.
+inline std::u16string_view marking(Direction direction) {
+  return direction == Direction::z80_to_8080 ? kZ80To8080Marking : k8080ToZ80Marking;
+}
+
+// How a line was translated and where its statements stand: in the source
+// line (after the labels, before the comment) and in the output (after the
+// labels and the marking, before the comment). Indices from 0, end exclusive;
+// in the output, of the units or bytes of the text written to (including what
+// it held before).
 struct LineInfo {
   Outcome outcome;
   std::size_t source_begin = 0, source_end = 0;
   std::size_t out_begin = 0, out_end = 0;
 };
 
-// Appends the translation of line to out as UTF-8, without building the whole
-// output line as a text first (for long lines). The same translation as above.
-LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out);
+// A line translated into a text of its own.
+struct Translation : LineInfo {
+  std::u16string text;
+};
 
-// The same for a line given as UTF-8; the source positions of the result count
-// bytes of `line`. A line that is not well-formed UTF-8 is an 8-bit text: each
-// byte is read as one character and written back as the same byte, so that
-// comments in cp1251, KOI8-R or any code page come back unchanged. Lines seen
-// lately are remembered whole (statement_cache.hpp).
+// What a thread needs to translate: scratch for the steps and the memory of
+// recent statements and lines (statement_cache.hpp). One Translator serves
+// one thread at a time; a program that translates on several threads gives
+// each its own (asmconv's workers do). The macro names in the options given
+// to a call must outlive that call.
+struct TranslatorState;  // pipeline.cpp
+
+class Translator {
+ public:
+  Translator();
+  ~Translator();
+  Translator(const Translator&) = delete;
+  Translator& operator=(const Translator&) = delete;
+
+  Translation translate(Direction direction, std::u16string_view line, const Options& options = {});
+  // The same, testing every rule's pattern in turn, without the chain's
+  // shortcut and without remembering statements: the reference that tests and
+  // fuzzers hold the fast path to.
+  Translation translate_reference(Direction direction, std::u16string_view line, const Options& options = {});
+  // Appends the translation of line to out as UTF-8, without building the
+  // whole output line as a text first (for long lines).
+  LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out);
+  // The same for a line given as UTF-8; the source positions of the result
+  // count bytes of `line`. A line that is not well-formed UTF-8 is an 8-bit
+  // text: each byte is read as one character and written back as the same
+  // byte, so that comments in cp1251, KOI8-R or any code page come back
+  // unchanged. Lines seen lately are remembered whole.
+  LineInfo translate_utf8_line(Direction direction, std::string_view line, const Options& options, std::string& out);
+
+ private:
+  std::unique_ptr<TranslatorState> state_;
+};
+
+// The functions below translate with the calling thread's own Translator,
+// made on its first call and kept until the thread ends.
+Translation translate_z80_to_8080(std::u16string_view line, const Options& options = {});
+Translation translate_8080_to_z80(std::u16string_view line, const Options& options = {});
+Translation translate_z80_to_8080_reference(std::u16string_view line, const Options& options = {});
+Translation translate_8080_to_z80_reference(std::u16string_view line, const Options& options = {});
+LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out);
 LineInfo translate_utf8_line(Direction direction, std::string_view line, const Options& options, std::string& out);
 
 // Whether translations of recent statements and lines are remembered

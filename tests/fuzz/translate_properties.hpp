@@ -182,7 +182,7 @@ inline void check_keep_layout(std::u16string_view line, engine::Options options,
   } else if (!rewritten(t.outcome)) {
     require(t.text == line, "with keep_layout a line let through is as typed", line, t.text);
   } else {
-    require(std::u16string_view(t.text).substr(t.text_end) == line.substr(t.source_end),
+    require(std::u16string_view(t.text).substr(t.out_end) == line.substr(t.source_end),
             "with keep_layout the comment is as typed", line, t.text);
   }
 }
@@ -209,12 +209,12 @@ inline void check_translation(const uint8_t* data, size_t size, Translate fast, 
       // What no rule rewrote comes out as typed, after the marking if it is marked.
       const bool marked = engine::is_not_convertible(t.outcome);
       if (marked) {
-        require(t.text_begin >= marking.size() &&
-                    std::u16string_view(t.text).substr(t.text_begin - marking.size(), marking.size()) == marking,
+        require(t.out_begin >= marking.size() &&
+                    std::u16string_view(t.text).substr(t.out_begin - marking.size(), marking.size()) == marking,
                 "a marked line carries the marking", line, t.text);
       }
       std::u16string shown = t.text;
-      if (marked) shown.erase(t.text_begin - marking.size(), marking.size());
+      if (marked) shown.erase(t.out_begin - marking.size(), marking.size());
       if (marked || !rewritten(t.outcome)) {
         require(same_but_one_blank(line, shown), "a line no rule rewrote, or a marked one, comes out as typed",
                 line, t.text);
