@@ -1,5 +1,6 @@
 #include "engine/macro_names.hpp"
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -78,7 +79,20 @@ void MacroNames::learn_text(std::string_view text) {
   // Only a line holding "macro" or "#define" can define one: look for their
   // letters first, and cut out the line around a find.
   const auto is_end = [](char c) { return c == '\n' || c == '\r' || c == '\0'; };
+  // Eight bytes at a time while none of them is "#", "m" or "M".
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  const auto has_byte = [](std::uint64_t v, char b) {
+    const std::uint64_t x = v ^ (kOnes * static_cast<unsigned char>(b));
+    return ((x - kOnes) & ~x & kHighs) != 0;
+  };
   for (std::size_t i = 0; i < text.size(); ++i) {
+    while (i + 8 <= text.size()) {
+      std::uint64_t v;
+      std::memcpy(&v, text.data() + i, 8);
+      if (has_byte(v, '#') || has_byte(v | (kOnes * 0x20), 'm')) break;
+      i += 8;
+    }
+    if (i >= text.size()) break;
     const char c = text[i];
     if (c == '#') {
       if (!same_word(text.substr(i + 1, 6), "define")) continue;

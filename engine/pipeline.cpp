@@ -277,8 +277,8 @@ LineInfo Translator::translate_utf8_line(Direction direction, std::string_view l
   std::u16string& text = state.text;
   text.clear();
   LineInfo info;
-  if (is_utf8(line)) {
-    append_utf16(text, line);
+  if (append_ascii(text, line) || (text.clear(), is_utf8(line))) {
+    if (text.size() != line.size()) append_utf16(text, line);
     info = translate_line(direction, text, options, out);
   } else {
     // Not UTF-8: an 8-bit text (a cp1251 or KOI8-R comment). Each byte is read

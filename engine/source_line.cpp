@@ -1,5 +1,8 @@
 #include "engine/source_line.hpp"
 
+#include <array>
+#include <cstdint>
+
 #include "engine/text.hpp"
 
 namespace engine {
@@ -14,9 +17,23 @@ std::size_t find_or_quote(std::u16string_view text, std::size_t i, char16_t want
 }
 
 // The first of the `wanted` characters or a quote at or after i, or kNone.
+// Separators and quotes are ASCII: one bit each in a 128-bit set.
 std::size_t find_any_or_quote(std::u16string_view text, std::size_t i, std::u16string_view wanted) {
+  static constexpr std::array<std::uint64_t, 2> kQuotes = [] {
+    std::array<std::uint64_t, 2> quotes{};
+    for (char16_t q = 0; q < 128; ++q) {
+      if (is_quote(q)) quotes[q >> 6] |= std::uint64_t{1} << (q & 63);
+    }
+    return quotes;
+  }();
+  std::array<std::uint64_t, 2> set = kQuotes;
+  for (const char16_t c : wanted) {
+    if (c < 128) set[c >> 6] |= std::uint64_t{1} << (c & 63);
+  }
   for (; i < text.size(); ++i) {
-    if (wanted.find(text[i]) != std::u16string_view::npos || is_quote(text[i])) return i;
+    const char16_t c = text[i];
+    if (c < 128 && (set[c >> 6] >> (c & 63)) & 1) return i;
+    if (c >= 128 && (wanted.find(c) != std::u16string_view::npos || is_quote(c))) return i;
   }
   return kNone;
 }

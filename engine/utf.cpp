@@ -69,35 +69,33 @@ void encode(std::string& out, std::u16string_view text, Map map) {
   }
 }
 
-// Copies the run of ASCII at the start of text into out, four units at a time
-// while it lasts; returns how many units it took.
-std::size_t narrow_ascii(std::string& out, std::u16string_view text) {
+// Appends the run of ASCII at the start of text to out, each unit through
+// map; returns how many units it took. Written in place: no call per unit.
+template <typename Map>
+std::size_t narrow_ascii(std::string& out, std::u16string_view text, Map map) {
+  const std::size_t at = out.size();
+  out.resize(at + text.size());
+  char* p = out.data() + at;
   std::size_t i = 0;
-  char quad[4];
-  for (; i + 4 <= text.size(); i += 4) {
-    std::uint64_t v;
-    std::memcpy(&v, text.data() + i, 8);
-    if (v & 0xFF80FF80FF80FF80ull) break;
-    for (int k = 0; k < 4; ++k) quad[k] = static_cast<char>(v >> (16 * k));
-    out.append(quad, 4);
-  }
+  for (; i < text.size() && text[i] < 0x80; ++i) p[i] = static_cast<char>(map(text[i]));
+  out.resize(at + i);
   return i;
 }
 
-// Copies the run of ASCII at the start of bytes into out, eight bytes at a time
-// while it lasts; returns how many bytes it took.
+// Appends the run of ASCII at the start of bytes to out; returns how many
+// bytes it took.
 std::size_t widen_ascii(std::u16string& out, std::string_view bytes) {
+  const std::size_t at = out.size();
+  out.resize(at + bytes.size());
+  char16_t* p = out.data() + at;
   std::size_t i = 0;
-  char16_t units[8];
-  for (; i + 8 <= bytes.size(); i += 8) {
-    std::uint64_t v;
-    std::memcpy(&v, bytes.data() + i, 8);
-    if (v & 0x8080808080808080ull) break;
-    for (int k = 0; k < 8; ++k) units[k] = static_cast<char16_t>((v >> (8 * k)) & 0xFF);
-    out.append(units, 8);
-  }
+  for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80; ++i) p[i] = static_cast<char16_t>(bytes[i]);
+  out.resize(at + i);
   return i;
 }
+
+char16_t same(char16_t c) { return c; }
+char16_t lower_ascii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
 }  // namespace
 
@@ -132,6 +130,10 @@ bool is_utf8(std::string_view bytes) {
     i += len;
   }
   return true;
+}
+
+bool append_ascii(std::u16string& out, std::string_view bytes) {
+  return widen_ascii(out, bytes) == bytes.size();
 }
 
 std::u16string utf8_to_utf16(std::string_view bytes) {
@@ -192,8 +194,8 @@ void append_utf16(std::u16string& out, std::string_view bytes) {
 }
 
 void append_utf8(std::string& out, std::u16string_view text) {
-  const std::size_t ascii = narrow_ascii(out, text);
-  encode(out, text.substr(ascii), [](char16_t c) { return c; });
+  const std::size_t ascii = narrow_ascii(out, text, same);
+  if (ascii < text.size()) encode(out, text.substr(ascii), same);
 }
 
 std::string utf16_to_utf8(std::u16string_view text) {
@@ -205,10 +207,9 @@ std::string utf16_to_utf8(std::u16string_view text) {
 
 bool append_lower_utf8(std::string& out, std::u16string_view text) {
   const std::size_t before = out.size();
-  encode(out, text, [](char16_t c) {
-    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-    return lower_char(c);
-  });
+  const std::size_t ascii = narrow_ascii(out, text, lower_ascii);
+  if (ascii == text.size()) return true;
+  encode(out, text.substr(ascii), [](char16_t c) { return c < 0x80 ? lower_ascii(c) : lower_char(c); });
   // Every non-ASCII code unit takes more than one byte.
   return out.size() - before == text.size();
 }

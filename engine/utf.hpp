@@ -18,6 +18,10 @@ bool is_utf8(std::string_view bytes);
 void append_utf16(std::u16string& out, std::string_view bytes);
 std::string utf16_to_utf8(std::u16string_view text);
 
+// Appends bytes to out, one unit per byte, when they are all ASCII, and
+// returns true; otherwise returns false and out holds a part of them.
+bool append_ascii(std::u16string& out, std::string_view bytes);
+
 // Appends text to out as UTF-8, as utf16_to_utf8 does.
 void append_utf8(std::string& out, std::u16string_view text);
 
