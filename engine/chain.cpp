@@ -141,21 +141,21 @@ std::size_t utf8_length(std::u16string_view text, std::size_t& i) {
   return 3;
 }
 
-// Position (from 1) in text of the character that starts at byte offset in subject.
-Pos position_of(const Subject& subject, std::u16string_view text, std::size_t offset) {
-  if (subject.ascii) return static_cast<Pos>(offset) + 1;
+// Position in text of the character that starts at byte offset in subject.
+std::size_t position_of(const Subject& subject, std::u16string_view text, std::size_t offset) {
+  if (subject.ascii) return offset;
   std::size_t bytes = 0, i = 0;
   for (; i < text.size() && bytes < offset; ++i) bytes += utf8_length(text, i);
-  return static_cast<Pos>(i) + 1;
+  return i;
 }
 
-// True when position p (from 1) of text is where the first word of the code
-// field starts (the subject counts bytes; text counts code units).
-bool subject_starts_at(const Subject& subject, std::u16string_view text, Pos p) {
-  if (subject.ascii) return p == static_cast<Pos>(subject.separators) + 1;
+// True when position p of text is where the first word of the code field
+// starts (the subject counts bytes; text counts code units).
+bool subject_starts_at(const Subject& subject, std::u16string_view text, std::size_t p) {
+  if (subject.ascii) return p == subject.separators;
   std::size_t i = 0;
   while (i < text.size() && is_separator(text[i])) ++i;
-  return p == static_cast<Pos>(i) + 1;
+  return p == i;
 }
 
 // Runs one rule. `shape_holds`: may_match said yes, so an exact shape needs no
@@ -171,7 +171,7 @@ bool try_rule(const CompiledRule& r, bool shape_holds, Subject& subject, Code& c
   }
   code.match = position_of(subject, code.text, at);
   code.mnemonic = code.match;
-  while (code.mnemonic <= static_cast<Pos>(code.text.size()) && is_separator(code.text[code.mnemonic - 1])) {
+  while (code.mnemonic < code.text.size() && is_separator(code.text[code.mnemonic])) {
     ++code.mnemonic;
   }
   // A rule takes its mnemonic only as the statement's first word: "xpush b"

@@ -7,8 +7,7 @@
 // action that answers `next` leaves the text alone unless it sets `changed`, in
 // which case the later rules see the changed text.
 //
-// Positions in a code field count from 1, as the text primitives do; 0 means
-// "not found".
+// Positions in a code field are indices from 0, as the text primitives use.
 #pragma once
 
 #include <functional>
@@ -24,8 +23,8 @@ enum class Verdict { rewrite, pass_through, mark, next };
 
 struct Code {
   std::u16string text;   // the code field: as typed, as rewritten so far
-  Pos match = 0;         // where the rule's pattern matched
-  Pos mnemonic = 0;      // the first character after the separators that begin the match
+  std::size_t match = 0;     // where the rule's pattern matched
+  std::size_t mnemonic = 0;  // the first character after the separators that begin the match
   bool changed = false;  // set by an action that changed text and answers `next`
   Options options = {};  // the user's choices
 };

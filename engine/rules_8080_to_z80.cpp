@@ -120,9 +120,8 @@ Step enclose(std::u16string p, std::u16string q) {
       code.text += p + q;
       return;
     }
-    const Pos start = ops.at[0].start;
-    code.text.insert(static_cast<std::size_t>(ops.after) - 1, q);
-    code.text.insert(static_cast<std::size_t>(start) - 1, p);
+    code.text.insert(ops.after, q);
+    code.text.insert(ops.at[0].start, p);
   };
 }
 
@@ -131,7 +130,7 @@ Step enclose(std::u16string p, std::u16string q) {
 void immediate_not_address(Code& code, int i) {
   const Operands ops = operands(code);
   if (ops.count > i && text_of(code, ops.at[i]).starts_with(u"(")) {
-    code.text.insert(static_cast<std::size_t>(ops.at[i].start) - 1, u"0+");
+    code.text.insert(ops.at[i].start, u"0+");
   }
 }
 
@@ -176,7 +175,7 @@ Verdict load_pair(Code& code) {
 Verdict restart_address(Code& code) {
   static constexpr std::u16string_view kAddresses[] = {u"0", u"08h", u"10h", u"18h", u"20h", u"28h", u"30h", u"38h"};
   const Operands ops = operands(code);
-  if (ops.count != 1 || ops.at[0].size() <= 0) return Verdict::next;
+  if (ops.count != 1 || ops.at[0].size() == 0) return Verdict::next;
   const std::u16string_view operand = text_of(code, ops.at[0]);
   if (const auto value = parse_number(operand)) {
     if (*value > 7) return Verdict::next;

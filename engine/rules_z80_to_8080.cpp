@@ -56,13 +56,13 @@ namespace {
 // Every "(hl)" that stands on its own (no name character right before or
 // after it, not in quotes) becomes the 8080's memory operand "m".
 void hl_to_m(Code& code) {
-  for (Pos p = find_text(code.text, u"(hl)", 1, kAnyCase); p > 0; p = find_text(code.text, u"(hl)", p + 1, kAnyCase)) {
-    const auto at = static_cast<std::size_t>(p) - 1;
+  for (std::size_t at = find_text(code.text, u"(hl)", 0, kAnyCase); at != kNone;
+       at = find_text(code.text, u"(hl)", at + 1, kAnyCase)) {
     if ((at > 0 && is_name_char(code.text[at - 1])) || (at + 4 < code.text.size() && is_name_char(code.text[at + 4])) ||
-        inside_quotes(code, p)) {
+        inside_quotes(code, at)) {
       continue;
     }
-    code.text.replace(static_cast<std::size_t>(p) - 1, 4, u"m");
+    code.text.replace(at, 4, u"m");
   }
 }
 
@@ -92,7 +92,7 @@ Action direct_address(int memory, std::u16string_view reg, std::u16string_view m
     const Operands ops = operands(code);
     if (ops.count != 2 || !operand_is(code, ops, 1 - memory, reg)) return Verdict::next;
     const Span address = enclosed(code, ops.at[memory]);
-    if (address.size() <= 0 || is_register(Notation::z80, text_of(code, address))) return Verdict::next;
+    if (address.size() == 0 || is_register(Notation::z80, text_of(code, address))) return Verdict::next;
     code.text = lead_in(code.text, u"ld") + std::u16string(mnemonic) + u" " + std::u16string(text_of(code, address));
     return Verdict::rewrite;
   };
@@ -133,7 +133,7 @@ Verdict store_through_hl(Code& code) {
   const std::u16string operand = load_operand(code);
   if (register_and_more(operand)) return Verdict::mark;
   const bool reg = is_register_letter(operand, false);
-  code.text = replace_text(code.text, u"ld", reg ? u"mov" : u"mvi", kAnyCase, 1, 1);
+  code.text = replace_text(code.text, u"ld", reg ? u"mov" : u"mvi", kAnyCase, 0, 1);
   return Verdict::rewrite;
 }
 
@@ -148,11 +148,11 @@ Verdict general_load(Code& code) {
   const std::u16string operand = load_operand(code);
   if (register_and_more(operand)) return Verdict::mark;
   if (is_register_letter(operand, true)) {
-    code.text = replace_text(code.text, u"ld", u"mov", kAnyCase, 1, 1);
+    code.text = replace_text(code.text, u"ld", u"mov", kAnyCase, 0, 1);
     return Verdict::rewrite;
   }
   if (operand == u"R" || operand == u"I" || source_in_memory(code)) return Verdict::mark;
-  code.text = replace_text(code.text, u"ld", u"mvi", kAnyCase, 1, 1);
+  code.text = replace_text(code.text, u"ld", u"mvi", kAnyCase, 0, 1);
   return Verdict::rewrite;
 }
 
@@ -166,7 +166,7 @@ Verdict conditional(Code& code, std::u16string_view mnemonic, std::u16string_vie
   if (ops.count < 2 || !is_one_of(text_of(code, ops.at[0]), conditions)) return Verdict::next;
   const std::u16string condition = lower_text(text_of(code, ops.at[0]));
   replace_span(code, {ops.at[0].start, ops.at[1].start}, std::u16string(prefix) + condition + u" ");
-  const auto at = static_cast<std::size_t>(code.mnemonic) - 1;
+  const std::size_t at = code.mnemonic;
   code.text.erase(at, mnemonic.size());
   for (std::size_t i = at; i < code.text.size() && is_separator(code.text[i]);) {
     if (code.text[i] == u',') {
@@ -190,7 +190,7 @@ Verdict conditional_return(Code& code) {
   if (ops.count != 1 || !is_condition(text_of(code, ops.at[0]))) return Verdict::next;
   const std::u16string condition = lower_text(text_of(code, ops.at[0]));
   replace_span(code, ops.at[0], u"r" + condition);
-  code.text.erase(static_cast<std::size_t>(code.mnemonic) - 1, 3);
+  code.text.erase(code.mnemonic, 3);
   return Verdict::rewrite;
 }
 
@@ -203,7 +203,7 @@ Verdict relative_jump(Code& code) {
     return Verdict::mark;
   }
   if (ops.count == 1) {
-    code.text.replace(static_cast<std::size_t>(code.mnemonic) - 1, 2, u"jmp");
+    code.text.replace(code.mnemonic, 2, u"jmp");
     return Verdict::rewrite;
   }
   return conditional(code, u"jr", u"j", kRelativeConditions) == Verdict::rewrite ? Verdict::rewrite : Verdict::mark;
@@ -217,7 +217,9 @@ Verdict relative_jump(Code& code) {
 enum class Operand { word, whole };
 
 bool has_register_operand(const std::u16string& code, std::u16string_view mnemonic, Operand variant) {
-  std::u16string rest = upper_text(tail_text(code, find_text(code, mnemonic, 1, kAnyCase) + 3));
+  const std::size_t at = find_text(code, mnemonic, 0, kAnyCase);
+  if (at == kNone) return false;  // the rule's pattern found the mnemonic: not reached
+  std::u16string rest = upper_text(tail_text(code, at + 3));
   const auto start = rest.find_first_not_of(u"\t, ");
   rest.erase(0, start == kNone ? rest.size() : start);
   if (variant == Operand::word) {
@@ -234,9 +236,9 @@ Action arithmetic(std::u16string mnemonic, std::u16string immediate, std::u16str
     if (!drop_accumulator(code)) return Verdict::mark;
     hl_to_m(code);
     if (!has_register_operand(code.text, mnemonic, Operand::word)) {
-      code.text = replace_text(code.text, mnemonic, immediate, kAnyCase, 1, 1);
+      code.text = replace_text(code.text, mnemonic, immediate, kAnyCase, 0, 1);
     } else if (!reg.empty()) {
-      code.text = replace_text(code.text, mnemonic, reg, kAnyCase, 1, 1);
+      code.text = replace_text(code.text, mnemonic, reg, kAnyCase, 0, 1);
     }
     return Verdict::rewrite;
   };
@@ -248,7 +250,7 @@ Action logic(std::u16string mnemonic, Operand variant, std::u16string reg, std::
     if (!drop_accumulator(code)) return Verdict::mark;
     hl_to_m(code);
     const bool is_reg = has_register_operand(code.text, mnemonic, variant);
-    code.text = replace_text(code.text, mnemonic, is_reg ? reg : immediate, kAnyCase, 1, 1);
+    code.text = replace_text(code.text, mnemonic, is_reg ? reg : immediate, kAnyCase, 0, 1);
     return Verdict::rewrite;
   };
 }
@@ -316,7 +318,7 @@ Action port(int port_operand) {
     const Operands ops = operands(code);
     if (ops.count != 2 || !operand_is(code, ops, 1 - port_operand, u"a")) return Verdict::next;
     const Span inside = enclosed(code, ops.at[port_operand]);
-    if (inside.size() <= 0) return Verdict::next;
+    if (inside.size() == 0) return Verdict::next;
     const std::u16string address(text_of(code, inside));
     replace_span(code, {ops.at[0].start, ops.at[1].end}, address);
     return Verdict::rewrite;
@@ -328,7 +330,7 @@ Action port(int port_operand) {
 // both assemblers accept only the eight addresses. Any other number is marked.
 Verdict restart(Code& code) {
   const Operands ops = operands(code);
-  if (ops.count != 1 || ops.at[0].size() <= 0) return Verdict::mark;
+  if (ops.count != 1 || ops.at[0].size() == 0) return Verdict::mark;
   const std::u16string_view operand = text_of(code, ops.at[0]);
   if (const auto value = parse_number(operand)) {
     if (*value > 56 || *value % 8 != 0) return Verdict::mark;
@@ -391,7 +393,7 @@ std::span<const Rule> rules_z80_to_8080() {
       // Exchanges
       {22, uR"(^[\t, ]{1,}ex[\t, ]{1,}de,hl([\t, ]|$))",
        exactly(2, [](Code& c) {
-         c.text = lead_in(c.text, u"ex") + u"xchg" + tail_text(c.text, find_text(c.text, u"hl", 1, kAnyCase) + 2);
+         c.text = lead_in(c.text, u"ex") + u"xchg" + tail_text(c.text, find_text(c.text, u"hl", 0, kAnyCase) + 2);
          return Verdict::rewrite;
        })},
       {23, uR"(^[\t, ]{1,}ex[\t, ]{1,}\(sp\),hl([\t, ]|$))",
@@ -476,7 +478,7 @@ std::span<const Rule> rules_z80_to_8080() {
       {83, uR"(^[\t, ]{1,}srl([\t, ]|$))", mark()},
       // After the end of the chain: what would otherwise be marked for want of a rule
       {84, shared_directive_pattern(), pass_through()},
-      {85, uR"(^[\t, ]{1,}(defb|defm)([\t, ]|$))", [](Code& c) { c.text.replace(c.mnemonic - 1, 4, u"db"); return Verdict::rewrite; }},
+      {85, uR"(^[\t, ]{1,}(defb|defm)([\t, ]|$))", [](Code& c) { c.text.replace(c.mnemonic, 4, u"db"); return Verdict::rewrite; }},
       {86, uR"(^[\t, ]{1,}defw([\t, ]|$))", rewrite(rename(u"defw", u"dw"))},
       {87, uR"(^[\t, ]{1,}defs([\t, ]|$))", rewrite(rename(u"defs", u"ds"))},
       {88, uR"(^[\t, ]{1,}halt([\t, ]|$))", rewrite(rename(u"halt", u"hlt"))},

@@ -90,8 +90,7 @@ bool is_labelled_directive(std::u16string_view code, Notation notation) {
   if (first != kNone && (code[first] == u'=' || code.substr(first).starts_with(u":="))) return true;
   if (starts_with_defining_word(code, notation)) return true;
   const auto word_char = [](char16_t c) { return is_ascii_letter(c) || is_digit(c) || c == u'_'; };
-  for (Pos p = find_text(code, u"equ", 1, kAnyCase); p > 0; p = find_text(code, u"equ", p + 1, kAnyCase)) {
-    const auto at = static_cast<std::size_t>(p) - 1;
+  for (std::size_t at = find_text(code, u"equ", 0, kAnyCase); at != kNone; at = find_text(code, u"equ", at + 1, kAnyCase)) {
     const bool word_before = at > 0 && word_char(code[at - 1]);
     const bool word_after = at + 3 < code.size() && word_char(code[at + 3]);
     if (!word_before && !word_after) return true;

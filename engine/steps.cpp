@@ -24,21 +24,21 @@ Action mark() {
 
 // replace_text's one pass, made in the code field itself: occurrences of old
 // from position `from` on, at most `count` of them (-1: all).
-void replace_in_place(std::u16string& text, std::u16string_view old_text, std::u16string_view new_text, Pos from,
-                      Pos count) {
-  for (Pos p = find_text(text, old_text, from, kAnyCase); p > 0 && count != 0;
-       p = find_text(text, old_text, p + static_cast<Pos>(new_text.size()), kAnyCase)) {
-    text.replace(static_cast<std::size_t>(p) - 1, old_text.size(), new_text);
+void replace_in_place(std::u16string& text, std::u16string_view old_text, std::u16string_view new_text,
+                      std::size_t from, int count) {
+  for (std::size_t p = find_text(text, old_text, from, kAnyCase); p != kNone && count != 0;
+       p = find_text(text, old_text, p + new_text.size(), kAnyCase)) {
+    text.replace(p, old_text.size(), new_text);
     if (count > 0) --count;
   }
 }
 
 Step replace_first(std::u16string old_text, std::u16string new_text) {
-  return [o = std::move(old_text), n = std::move(new_text)](Code& code) { replace_in_place(code.text, o, n, 1, 1); };
+  return [o = std::move(old_text), n = std::move(new_text)](Code& code) { replace_in_place(code.text, o, n, 0, 1); };
 }
 
 Step replace_every(std::u16string old_text, std::u16string new_text) {
-  return [o = std::move(old_text), n = std::move(new_text)](Code& code) { replace_in_place(code.text, o, n, 1, -1); };
+  return [o = std::move(old_text), n = std::move(new_text)](Code& code) { replace_in_place(code.text, o, n, 0, -1); };
 }
 
 Step rename(std::u16string from, std::u16string to) {
@@ -56,11 +56,11 @@ bool matches(const Regex* pattern, std::u16string_view text) {
 Operands operands(const Code& code) {
   const std::u16string_view t = code.text;
   Operands ops;
-  std::size_t i = code.mnemonic > 0 ? static_cast<std::size_t>(code.mnemonic) - 1 : 0;
+  std::size_t i = code.mnemonic;
   while (i < t.size() && !is_separator(t[i])) ++i;  // the mnemonic
   while (i < t.size() && is_separator(t[i])) ++i;
   if (i == t.size()) {
-    ops.after = static_cast<Pos>(t.size()) + 1;
+    ops.after = t.size();
     return ops;
   }
   std::size_t start = i;
@@ -68,9 +68,9 @@ Operands operands(const Code& code) {
   const auto close = [&](std::size_t end) {
     std::size_t last = end;
     while (last > start && is_blank(t[last - 1])) --last;
-    if (ops.count < Operands::kMost) ops.at[ops.count] = {static_cast<Pos>(start) + 1, static_cast<Pos>(last) + 1};
+    if (ops.count < Operands::kMost) ops.at[ops.count] = {start, last};
     ++ops.count;
-    ops.after = static_cast<Pos>(last) + 1;
+    ops.after = last;
   };
   for (; i < t.size(); ++i) {
     const char16_t c = t[i];
@@ -93,9 +93,8 @@ Operands operands(const Code& code) {
 }
 
 std::u16string_view text_of(const Code& code, Span span) {
-  if (span.start < 1 || span.end <= span.start) return {};
-  return std::u16string_view(code.text).substr(static_cast<std::size_t>(span.start) - 1,
-                                               static_cast<std::size_t>(span.size()));
+  if (span.end <= span.start || span.start > code.text.size()) return {};
+  return std::u16string_view(code.text).substr(span.start, span.size());
 }
 
 bool operand_is(const Code& code, const Operands& ops, int i, std::u16string_view word) {
@@ -120,16 +119,15 @@ Span enclosed(const Code& code, Span operand) {
   std::size_t first = 1, last = t.size() - 1;
   while (first < last && is_blank(t[first])) ++first;
   while (last > first && is_blank(t[last - 1])) --last;
-  return {operand.start + static_cast<Pos>(first), operand.start + static_cast<Pos>(last)};
+  return {operand.start + first, operand.start + last};
 }
 
 void replace_span(Code& code, Span span, std::u16string_view text) {
-  code.text.replace(static_cast<std::size_t>(span.start) - 1, static_cast<std::size_t>(span.size()), text);
+  code.text.replace(span.start, span.size(), text);
 }
 
-bool inside_quotes(const Code& code, Pos p) {
+bool inside_quotes(const Code& code, std::size_t target) {
   const std::u16string_view t = code.text;
-  const std::size_t target = static_cast<std::size_t>(p) - 1;
   for (std::size_t i = 0; i < t.size() && i < target; ++i) {
     if (is_quote(t[i]) && opens_quote(t, i)) {
       const std::size_t end = quote_end(t, i);
@@ -142,7 +140,8 @@ bool inside_quotes(const Code& code, Pos p) {
 }
 
 std::u16string lead_in(const std::u16string& code, std::u16string_view mnemonic) {
-  return mid_text(code, 1, find_text(code, mnemonic, 1, kAnyCase) - 1);
+  const std::size_t at = find_text(code, mnemonic, 0, kAnyCase);
+  return at == kNone ? std::u16string() : code.substr(0, at);
 }
 
 }  // namespace engine

@@ -2,8 +2,8 @@
 //
 // Searches and replacements ignore case (A-Z equals a-z); inserted texts go in
 // exactly as written (the tables write them in lower case); everything a step
-// does not touch keeps its case, tabs and spaces. Positions count from 1 and 0
-// means "not found", as in the text primitives.
+// does not touch keeps its case, tabs and spaces. Positions are indices from 0,
+// as in the text primitives.
 //
 // The operands of a statement are what follows its mnemonic and the tabs,
 // commas and spaces after it, split at every comma that stands outside quotes
@@ -38,9 +38,9 @@ Action rewrite(Steps... steps) {
   };
 }
 
-// The first occurrence of old_text, searched from position 1.
+// The first occurrence of old_text, searched from the start.
 Step replace_first(std::u16string old_text, std::u16string new_text);
-// Every occurrence of old_text, from position 1.
+// Every occurrence of old_text, from the start.
 Step replace_every(std::u16string old_text, std::u16string new_text);
 // The instruction's own mnemonic (at code.mnemonic) `from` becomes `to`.
 Step rename(std::u16string from, std::u16string to);
@@ -51,15 +51,15 @@ bool matches(const Regex* pattern, std::u16string_view text);
 
 // A piece of the code field: positions start .. end - 1.
 struct Span {
-  Pos start = 0, end = 0;
-  Pos size() const { return end - start; }
+  std::size_t start = 0, end = 0;
+  std::size_t size() const { return end > start ? end - start : 0; }
 };
 
 struct Operands {
   static constexpr int kMost = 4;  // operands beyond these are not told apart
   std::array<Span, kMost> at{};
   int count = 0;
-  Pos after = 0;  // position after the last operand (its trailing blanks follow)
+  std::size_t after = 0;  // position after the last operand (its trailing blanks follow)
 };
 
 // The operands of the statement whose mnemonic starts at code.mnemonic.
@@ -73,7 +73,7 @@ Span enclosed(const Code& code, Span operand);
 // Replaces the span by text.
 void replace_span(Code& code, Span span, std::u16string_view text);
 // True if position p stands inside quoted text of the code field.
-bool inside_quotes(const Code& code, Pos p);
+bool inside_quotes(const Code& code, std::size_t p);
 
 // The code field before the first occurrence of mnemonic: its leading separators.
 std::u16string lead_in(const std::u16string& code, std::u16string_view mnemonic);

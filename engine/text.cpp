@@ -21,12 +21,6 @@ bool occurs_at(std::u16string_view text, std::size_t at, std::u16string_view nee
   return true;
 }
 
-// Index (0-based) for a 1-based start, clamped to 0 .. size.
-std::size_t index_of(Pos start, std::size_t size) {
-  if (start < 1) return 0;
-  return static_cast<std::size_t>(std::min<Pos>(start - 1, static_cast<Pos>(size)));
-}
-
 // Even code points of [first, last] are capitals whose small letter follows them.
 bool in_pair_range(char16_t c, char16_t first, char16_t last) {
   return c >= first && c <= last && ((c - first) % 2 == 0);
@@ -79,23 +73,23 @@ char16_t upper_char(char16_t c) {
 
 }  // namespace
 
-Pos find_text(std::u16string_view text, std::u16string_view needle, Pos start, int mode) {
-  if (text.empty() || needle.empty()) return 0;
-  for (std::size_t i = index_of(start, text.size()); i + needle.size() <= text.size(); ++i) {
-    if (occurs_at(text, i, needle, mode)) return static_cast<Pos>(i) + 1;
+std::size_t find_text(std::u16string_view text, std::u16string_view needle, std::size_t start, int mode) {
+  if (needle.empty() || start >= text.size()) return kNone;
+  for (std::size_t i = start; i + needle.size() <= text.size(); ++i) {
+    if (occurs_at(text, i, needle, mode)) return i;
   }
-  return 0;
+  return kNone;
 }
 
 std::u16string replace_text(std::u16string_view text, std::u16string_view needle,
-                            std::u16string_view replacement, int mode, Pos start,
-                            Pos count) {
-  const std::size_t from = index_of(start, text.size());
+                            std::u16string_view replacement, int mode, std::size_t start,
+                            std::ptrdiff_t count) {
+  const std::size_t from = std::min(start, text.size());
   if (needle.empty() || count == 0 || from >= text.size()) return std::u16string(text);
   std::u16string out;
   out.reserve(text.size() + replacement.size());
   out.append(text.substr(0, from));
-  Pos done = 0;
+  std::ptrdiff_t done = 0;
   std::size_t copied = from;  // text before this index is in `out`
   // One left-to-right pass: at each occurrence the replacement goes in and the
   // scan moves past the occurrence, so nothing overlaps or is searched twice.
@@ -113,14 +107,12 @@ std::u16string replace_text(std::u16string_view text, std::u16string_view needle
   return out;
 }
 
-std::u16string mid_text(std::u16string_view text, Pos start, Pos length) {
-  if (length <= 0) return {};
-  const std::size_t from = index_of(start, text.size());
-  return std::u16string(text.substr(from, static_cast<std::size_t>(length)));
+std::u16string mid_text(std::u16string_view text, std::size_t start, std::size_t length) {
+  return std::u16string(text.substr(std::min(start, text.size()), length));
 }
 
-std::u16string tail_text(std::u16string_view text, Pos start) {
-  return std::u16string(text.substr(index_of(start, text.size())));
+std::u16string tail_text(std::u16string_view text, std::size_t start) {
+  return std::u16string(text.substr(std::min(start, text.size())));
 }
 
 std::u16string trim_blanks(std::u16string_view text) {

@@ -1,50 +1,45 @@
 // Text primitives: the operations the rule chains are written in.
 //
-// A text is a sequence of UTF-16 code units. Positions count code units from 1;
-// 0 means "not found". Every operation is pure and total: it never changes its
-// arguments, and a position or length that falls outside the text is clamped as
-// documented below instead of being reported.
+// A text is a sequence of UTF-16 code units. Positions are indices from 0, as
+// everywhere in the engine; kNone means "not found". Every operation is pure and
+// total: it never changes its arguments, and a position or length that falls
+// outside the text is clamped as documented below instead of being reported.
 //
 // Mode (find_text, replace_text): bit 0 set (kAnyCase) compares A-Z and a-z as
 // equal (and the other letters that lower_char maps); with bit 0 clear the
 // comparison is exact.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace engine {
 
-using Pos = std::int64_t;
-
-// Code that scans a line counts indices from 0; kNone is its "not found".
+// "Not found" for every position the engine reports.
 inline constexpr std::size_t kNone = std::u16string_view::npos;
 
 inline constexpr int kExact = 0;
 inline constexpr int kAnyCase = 1;
 
-// Position of the first occurrence of needle that begins at start or later, or 0.
-// An empty text or needle gives 0. A start below 1 counts as 1; a start past the
-// end finds nothing.
-Pos find_text(std::u16string_view text, std::u16string_view needle, Pos start = 1,
-              int mode = kExact);
+// Position of the first occurrence of needle that begins at start or later, or
+// kNone. An empty text or needle gives kNone; a start past the end finds nothing.
+std::size_t find_text(std::u16string_view text, std::u16string_view needle, std::size_t start = 0,
+                      int mode = kExact);
 
 // Copies text, replacing occurrences of needle in one left-to-right pass from
 // start: a replacement is never searched again and occurrences never overlap.
-// Count -1 (any negative count) means no limit; 0 replaces nothing. A start below
-// 1 counts as 1. If nothing is replaced the result is a copy of the text.
+// Count -1 (any negative count) means no limit; 0 replaces nothing. If nothing is
+// replaced the result is a copy of the text.
 std::u16string replace_text(std::u16string_view text, std::u16string_view needle,
                             std::u16string_view replacement, int mode = kExact,
-                            Pos start = 1, Pos count = -1);
+                            std::size_t start = 0, std::ptrdiff_t count = -1);
 
-// At most length characters from start. A negative length counts as 0; a start of
-// 1 or below begins at the first character (the length is not shortened); a start
-// past the end gives the empty text.
-std::u16string mid_text(std::u16string_view text, Pos start, Pos length);
+// At most length characters from start; a start past the end gives the empty text.
+std::u16string mid_text(std::u16string_view text, std::size_t start, std::size_t length);
 
-// The characters from start to the end (a start of 1 or below: the whole text).
-std::u16string tail_text(std::u16string_view text, Pos start);
+// The characters from start to the end; a start past the end gives the empty text.
+std::u16string tail_text(std::u16string_view text, std::size_t start);
 
 // Removes spaces (code 32 only) at both ends; tabs stay.
 std::u16string trim_blanks(std::u16string_view text);

@@ -7,24 +7,24 @@ namespace {
 
 struct FindCase {
   std::u16string_view text, needle;
-  Pos start;
+  std::size_t start;
   int mode;
-  Pos want;
+  std::size_t want;
 };
 const FindCase kFinds[] = {
-    {u"", u"a", 1, kExact, 0},
-    {u"ld a", u"", 1, kExact, 0},
-    {u"abcabc", u"c", 0, kExact, 3},   // a start below 1 counts as 1
-    {u"abcabc", u"c", -5, kExact, 3},
-    {u"abcabc", u"c", 4, kExact, 6},   // counted from the beginning, not from start
-    {u"abcabc", u"c", 9, kExact, 0},   // past the end
-    {u"abcabc", u"c", 7, kExact, 0},
-    {u"abcabc", u"c", 6, kExact, 6},
-    {u"LD A,B", u"ld", 1, kAnyCase, 1},
-    {u"LD A,B", u"ld", 1, kExact, 0},
-    {u"ab", u"abc", 1, kExact, 0},     // needle longer than the text
-    {u"\u00C4x", u"\u00E4", 1, kAnyCase, 1},
-    {u"cp (hl\t", u"(hl)", 1, kAnyCase, 0},  // a tab is not ")" in any case (0x09 | 0x20 is ")")
+    {u"", u"a", 0, kExact, kNone},
+    {u"ld a", u"", 0, kExact, kNone},
+    {u"abcabc", u"c", 0, kExact, 2},
+    {u"abcabc", u"c", 3, kExact, 5},   // counted from the beginning, not from start
+    {u"abcabc", u"c", 8, kExact, kNone},   // past the end
+    {u"abcabc", u"c", kNone, kExact, kNone},
+    {u"abcabc", u"c", 6, kExact, kNone},
+    {u"abcabc", u"c", 5, kExact, 5},
+    {u"LD A,B", u"ld", 0, kAnyCase, 0},
+    {u"LD A,B", u"ld", 0, kExact, kNone},
+    {u"ab", u"abc", 0, kExact, kNone},     // needle longer than the text
+    {u"\u00C4x", u"\u00E4", 0, kAnyCase, 0},
+    {u"cp (hl\t", u"(hl)", 0, kAnyCase, kNone},  // a tab is not ")" in any case (0x09 | 0x20 is ")")
 };
 TEST(Text, FindText) {
   for (const auto& c : kFinds) {
@@ -36,22 +36,23 @@ TEST(Text, FindText) {
 struct ReplaceCase {
   std::u16string_view text, needle, replacement;
   int mode;
-  Pos start, count;
+  std::size_t start;
+  std::ptrdiff_t count;
   std::u16string_view want;
 };
 const ReplaceCase kReplaces[] = {
-    {u"aaaa", u"aa", u"a", kExact, 1, -1, u"aa"},  // one pass, no overlap, no re-scan
-    {u"a,b,c", u",", u";", kExact, 3, -1, u"a,b;c"},
+    {u"aaaa", u"aa", u"a", kExact, 0, -1, u"aa"},  // one pass, no overlap, no re-scan
+    {u"a,b,c", u",", u";", kExact, 2, -1, u"a,b;c"},
     {u"a,b,c", u",", u";", kExact, 0, -1, u"a;b;c"},
-    {u"ABab", u"ab", u"X", kAnyCase, 1, -1, u"XX"},
-    {u"ABab", u"ab", u"X", kExact, 1, -1, u"ABX"},
-    {u"a,b,c", u",", u";", kAnyCase, 1, 1, u"a;b,c"},
-    {u"a,b,c", u",", u";", kAnyCase, 1, 0, u"a,b,c"},
-    {u"xyz", u"q", u"r", kExact, 1, -1, u"xyz"},   // nothing found: a copy, not empty
-    {u"xyz", u"", u"r", kExact, 1, -1, u"xyz"},    // empty needle
-    {u"xyz", u"z", u"r", kExact, 9, -1, u"xyz"},   // start past the end
-    {u"hl,hl", u"hl", u"hl,hl", kExact, 1, -1, u"hl,hl,hl,hl"},  // the insertion is not searched again
-    {u"jp jp jp", u"jp", u"", kAnyCase, 2, 1, u"jp  jp"},
+    {u"ABab", u"ab", u"X", kAnyCase, 0, -1, u"XX"},
+    {u"ABab", u"ab", u"X", kExact, 0, -1, u"ABX"},
+    {u"a,b,c", u",", u";", kAnyCase, 0, 1, u"a;b,c"},
+    {u"a,b,c", u",", u";", kAnyCase, 0, 0, u"a,b,c"},
+    {u"xyz", u"q", u"r", kExact, 0, -1, u"xyz"},   // nothing found: a copy, not empty
+    {u"xyz", u"", u"r", kExact, 0, -1, u"xyz"},    // empty needle
+    {u"xyz", u"z", u"r", kExact, 8, -1, u"xyz"},   // start past the end
+    {u"hl,hl", u"hl", u"hl,hl", kExact, 0, -1, u"hl,hl,hl,hl"},  // the insertion is not searched again
+    {u"jp jp jp", u"jp", u"", kAnyCase, 1, 1, u"jp  jp"},
 };
 TEST(Text, ReplaceText) {
   for (const auto& c : kReplaces) {
@@ -60,13 +61,13 @@ TEST(Text, ReplaceText) {
 }
 
 TEST(Text, MidTail) {
-  EXPECT_EQ(mid_text(u"abc", 0, 2), u"ab");  // the length is not shortened for a start below 1
-  EXPECT_EQ(mid_text(u"abc", 2, 5), u"bc");
-  EXPECT_EQ(mid_text(u"abc", 4, 1), u"");
-  EXPECT_EQ(mid_text(u"abc", 2, -1), u"");
+  EXPECT_EQ(mid_text(u"abc", 0, 2), u"ab");
+  EXPECT_EQ(mid_text(u"abc", 1, 5), u"bc");
+  EXPECT_EQ(mid_text(u"abc", 3, 1), u"");
+  EXPECT_EQ(mid_text(u"abc", 1, 0), u"");
   EXPECT_EQ(tail_text(u"abc", 0), u"abc");
-  EXPECT_EQ(tail_text(u"abc", 3), u"c");
-  EXPECT_EQ(tail_text(u"abc", 4), u"");
+  EXPECT_EQ(tail_text(u"abc", 2), u"c");
+  EXPECT_EQ(tail_text(u"abc", 3), u"");
   EXPECT_EQ(tail_text(u"abc", 99), u"");
 }
 
