@@ -249,8 +249,15 @@ std::optional<Arity> mnemonic_arity(Notation notation, std::u16string_view word)
 }
 bool is_mnemonic(Notation notation, std::u16string_view word) { return mnemonic_arity(notation, word).has_value(); }
 bool is_vocabulary_word(std::u16string_view word) {
-  static const WordSet words(kRenamedWords);
-  return is_mnemonic(Notation::z80, word) || is_mnemonic(Notation::i8080, word) || words.contains(word);
+  // The mnemonics of both notations and the renamed words, in one table.
+  static const WordTable<bool> words = [] {
+    WordTable<bool> t;
+    for (const Mnemonic& m : kZ80Mnemonics) t[m.word] = true;
+    for (const Mnemonic& m : k8080Mnemonics) t[m.word] = true;
+    for (const std::u16string_view w : kRenamedWords) t[w] = true;
+    return t;
+  }();
+  return words.find(word) != nullptr;
 }
 
 }  // namespace engine

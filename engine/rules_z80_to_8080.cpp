@@ -133,7 +133,7 @@ Verdict store_through_hl(Code& code) {
   const std::u16string operand = load_operand(code);
   if (register_and_more(operand)) return Verdict::mark;
   const bool reg = is_register_letter(operand, false);
-  code.text = replace_text(code.text, u"ld", reg ? u"mov" : u"mvi", kAnyCase, 0, 1);
+  replace_in_place(code.text, u"ld", reg ? u"mov" : u"mvi", 0, 1);
   return Verdict::rewrite;
 }
 
@@ -148,11 +148,11 @@ Verdict general_load(Code& code) {
   const std::u16string operand = load_operand(code);
   if (register_and_more(operand)) return Verdict::mark;
   if (is_register_letter(operand, true)) {
-    code.text = replace_text(code.text, u"ld", u"mov", kAnyCase, 0, 1);
+    replace_in_place(code.text, u"ld", u"mov", 0, 1);
     return Verdict::rewrite;
   }
   if (operand == u"R" || operand == u"I" || source_in_memory(code)) return Verdict::mark;
-  code.text = replace_text(code.text, u"ld", u"mvi", kAnyCase, 0, 1);
+  replace_in_place(code.text, u"ld", u"mvi", 0, 1);
   return Verdict::rewrite;
 }
 
@@ -236,9 +236,9 @@ Action arithmetic(std::u16string mnemonic, std::u16string immediate, std::u16str
     if (!drop_accumulator(code)) return Verdict::mark;
     hl_to_m(code);
     if (!has_register_operand(code.text, mnemonic, Operand::word)) {
-      code.text = replace_text(code.text, mnemonic, immediate, kAnyCase, 0, 1);
+      replace_in_place(code.text, mnemonic, immediate, 0, 1);
     } else if (!reg.empty()) {
-      code.text = replace_text(code.text, mnemonic, reg, kAnyCase, 0, 1);
+      replace_in_place(code.text, mnemonic, reg, 0, 1);
     }
     return Verdict::rewrite;
   };
@@ -250,7 +250,7 @@ Action logic(std::u16string mnemonic, Operand variant, std::u16string reg, std::
     if (!drop_accumulator(code)) return Verdict::mark;
     hl_to_m(code);
     const bool is_reg = has_register_operand(code.text, mnemonic, variant);
-    code.text = replace_text(code.text, mnemonic, is_reg ? reg : immediate, kAnyCase, 0, 1);
+    replace_in_place(code.text, mnemonic, is_reg ? reg : immediate, 0, 1);
     return Verdict::rewrite;
   };
 }
@@ -261,7 +261,7 @@ Verdict rotate_accumulator(Code& code) {
       {{u"rlca", u"rlc"}, {u"rrca", u"rrc"}, {u"rla", u"ral"}, {u"rra", u"rar"}}};
   for (const auto& [z80, i8080] : kRotates) {
     if (find_text(code.text, z80, code.mnemonic, kAnyCase) == code.mnemonic) {
-      code.text = replace_text(code.text, z80, i8080, kAnyCase, code.mnemonic, 1);
+      replace_in_place(code.text, z80, i8080, code.mnemonic, 1);
       return Verdict::rewrite;
     }
   }
@@ -288,7 +288,7 @@ Action pair_form(std::u16string from, std::u16string to) {
     for (const auto& [z80, i8080] : kPairs) {
       if (!operand_is(code, ops, last, z80)) continue;
       replace_span(code, {ops.at[0].start, ops.at[last].end}, i8080);
-      code.text = replace_text(code.text, from, to, kAnyCase, code.mnemonic, 1);
+      replace_in_place(code.text, from, to, code.mnemonic, 1);
       return Verdict::rewrite;
     }
     return Verdict::next;

@@ -38,6 +38,12 @@ Action rewrite(Steps... steps) {
   };
 }
 
+// Replaces, in the code field itself, the occurrences of old_text (in any
+// case) from index `from` on, at most `count` of them (-1: all), left to right;
+// a replacement is not searched again.
+void replace_in_place(std::u16string& text, std::u16string_view old_text, std::u16string_view new_text,
+                      std::size_t from, int count);
+
 // The first occurrence of old_text, searched from the start.
 Step replace_first(std::u16string old_text, std::u16string new_text);
 // Every occurrence of old_text, from the start.

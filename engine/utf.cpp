@@ -73,25 +73,27 @@ void encode(std::string& out, std::u16string_view text, Map map) {
 // map; returns how many units it took. Written in place: no call per unit.
 template <typename Map>
 std::size_t narrow_ascii(std::string& out, std::u16string_view text, Map map) {
+  std::size_t n = 0;
+  while (n < text.size() && text[n] < 0x80) ++n;
+  if (n == 0) return 0;
   const std::size_t at = out.size();
-  out.resize(at + text.size());
+  out.resize(at + n);
   char* p = out.data() + at;
-  std::size_t i = 0;
-  for (; i < text.size() && text[i] < 0x80; ++i) p[i] = static_cast<char>(map(text[i]));
-  out.resize(at + i);
-  return i;
+  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char>(map(text[i]));
+  return n;
 }
 
 // Appends the run of ASCII at the start of bytes to out; returns how many
 // bytes it took.
 std::size_t widen_ascii(std::u16string& out, std::string_view bytes) {
+  std::size_t n = 0;
+  while (n < bytes.size() && static_cast<unsigned char>(bytes[n]) < 0x80) ++n;
+  if (n == 0) return 0;
   const std::size_t at = out.size();
-  out.resize(at + bytes.size());
+  out.resize(at + n);
   char16_t* p = out.data() + at;
-  std::size_t i = 0;
-  for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80; ++i) p[i] = static_cast<char16_t>(bytes[i]);
-  out.resize(at + i);
-  return i;
+  for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<char16_t>(bytes[i]);
+  return n;
 }
 
 char16_t same(char16_t c) { return c; }
