@@ -112,7 +112,9 @@ bool may_match(const CompiledRule& r, const Subject& s, bool word_known) {
   std::size_t end = 0;
   if (word_known) {
     if (r.after != CompiledRule::After::separators) return true;
-    end = s.word_end;
+    // The word is known whole: its operand starts where the subject says.
+    if (s.operand == s.word_end || b.compare(s.operand, r.operand.size(), r.operand) != 0) return false;
+    return !r.operand_word_end || ends_word(b, s.operand + r.operand.size());
   } else {
     for (const std::string& m : r.mnemonics) {
       if (b.compare(q, m.size(), m) != 0) continue;
@@ -207,6 +209,8 @@ void build_subject(Subject& subject, std::u16string_view text) {
   subject.separators = q;
   while (q < b.size() && !is_separator_byte(b[q])) ++q;
   subject.word_end = q;
+  while (q < b.size() && is_separator_byte(b[q])) ++q;
+  subject.operand = q;
 }
 
 CompiledChain compile_chain(std::span<const Rule> rules) {

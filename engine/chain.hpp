@@ -43,6 +43,7 @@ struct Subject {
   bool ascii = true;
   std::size_t separators = 0;  // length of the run of tabs, commas and spaces it starts with
   std::size_t word_end = 0;    // where the first word after them ends
+  std::size_t operand = 0;     // where the separators after that word end (word_end if none follow)
   std::string_view first_word() const { return std::string_view(bytes).substr(separators, word_end - separators); }
 };
 
