@@ -168,7 +168,7 @@ bool try_rule(const CompiledRule& r, bool shape_holds, Subject& subject, Code& c
   if (r.regex == nullptr) return false;
   std::size_t at = 0;  // an exact shape is anchored: its match starts the text
   if (!(shape_holds && r.exact)) {
-    at = regex_find(*r.regex, subject.bytes);
+    at = regex_find(*r.regex, subject.bytes, code.scratch.match);
     if (at == kNone) return false;
   }
   code.match = position_of(subject, code.text, at);
@@ -275,7 +275,7 @@ ChainOutcome run_chain(const CompiledChain& chain, Code& code, Subject& subject)
   }
   // The unanchored rules whose word stands after the first word (or, with no
   // leading separator, anywhere) join the list, in chain order.
-  thread_local std::vector<std::uint16_t> merged;
+  std::vector<std::uint16_t>& merged = code.scratch.candidates;
   if (chain.has_inner_words) {
     const std::string_view b = subject.bytes;
     bool any = false;

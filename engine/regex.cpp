@@ -46,9 +46,11 @@ Cache& cache() {
   return *instance;
 }
 
-// Per-thread match state. The limits are raised so that a long line gets its true
-// answer: every pattern of the chains runs in time linear in the line.
-struct MatchState {
+}  // namespace
+
+// The limits are raised so that a long line gets its true answer: every
+// pattern of the chains runs in time linear in the line.
+struct MatchScratch::State {
   pcre2_match_data* data = pcre2_match_data_create(1, nullptr);
   pcre2_match_context* context = [] {
     pcre2_match_context* c = pcre2_match_context_create(nullptr);
@@ -59,17 +61,27 @@ struct MatchState {
   }();
   pcre2_jit_stack* jit_stack = pcre2_jit_stack_create(32 * 1024, 8 * 1024 * 1024, nullptr);
 
-  MatchState() { pcre2_jit_stack_assign(context, nullptr, jit_stack); }
-  ~MatchState() {
+  State() { pcre2_jit_stack_assign(context, nullptr, jit_stack); }
+  ~State() {
     pcre2_jit_stack_free(jit_stack);
     pcre2_match_context_free(context);
     pcre2_match_data_free(data);
   }
-  MatchState(const MatchState&) = delete;
-  MatchState& operator=(const MatchState&) = delete;
+  State(const State&) = delete;
+  State& operator=(const State&) = delete;
 };
 
-thread_local MatchState match_state;
+MatchScratch::MatchScratch() = default;
+MatchScratch::~MatchScratch() = default;
+MatchScratch::MatchScratch(MatchScratch&&) noexcept = default;
+MatchScratch& MatchScratch::operator=(MatchScratch&&) noexcept = default;
+
+MatchScratch::State& MatchScratch::state() {
+  if (!state_) state_ = std::make_unique<State>();
+  return *state_;
+}
+
+namespace {
 
 // The literal that opens the pattern (after a leading "^" and a leading run of
 // separators), when every match must contain it.
@@ -100,8 +112,7 @@ std::unique_ptr<Regex> compile(std::u16string_view pattern) {
   return re;
 }
 
-int match_at(pcre2_code* code, bool jit, std::string_view subject, std::size_t start) {
-  MatchState& state = match_state;
+int match_at(pcre2_code* code, bool jit, std::string_view subject, std::size_t start, MatchScratch::State& state) {
   const auto* s = reinterpret_cast<PCRE2_SPTR>(subject.data());
   // The JIT's own entry skips the interpreter's checks; the subject is valid UTF-8.
   // No rule pattern repeats a group, so the JIT needs no stack in proportion
@@ -111,7 +122,7 @@ int match_at(pcre2_code* code, bool jit, std::string_view subject, std::size_t s
              : pcre2_match(code, s, subject.size(), start, PCRE2_NO_UTF_CHECK, state.data, state.context);
 }
 
-std::size_t match_start() { return pcre2_get_ovector_pointer(match_state.data)[0]; }
+std::size_t match_start(const MatchScratch::State& state) { return pcre2_get_ovector_pointer(state.data)[0]; }
 
 }  // namespace
 
@@ -130,17 +141,18 @@ const Regex* regex_compile(std::u16string_view pattern) {
   return it->second->code ? it->second.get() : nullptr;
 }
 
-std::size_t regex_find(const Regex& re, std::string_view subject) {
+std::size_t regex_find(const Regex& re, std::string_view subject, MatchScratch& scratch) {
   if (!re.required.empty() && subject.find(re.required) == kNone) return kNone;
+  MatchScratch::State& state = scratch.state();
   if (!re.starts_with_blank_run) {
-    return match_at(re.code, re.jit, subject, 0) >= 0 ? match_start() : kNone;
+    return match_at(re.code, re.jit, subject, 0, state) >= 0 ? match_start(state) : kNone;
   }
   for (std::size_t i = 0; i < subject.size(); ++i) {
     if (!is_separator(static_cast<unsigned char>(subject[i])) ||
         (i > 0 && is_separator(static_cast<unsigned char>(subject[i - 1])))) {
       continue;
     }
-    if (match_at(re.anchored, re.anchored_jit, subject, i) >= 0) return i;
+    if (match_at(re.anchored, re.anchored_jit, subject, i, state) >= 0) return i;
   }
   return kNone;
 }
@@ -150,7 +162,8 @@ bool regex_test(std::u16string_view pattern, std::u16string_view text) {
   if (re == nullptr) return false;
   std::string subject;
   append_lower_utf8(subject, text);
-  return regex_find(*re, subject) != kNone;
+  MatchScratch scratch;
+  return regex_find(*re, subject, scratch) != kNone;
 }
 
 }  // namespace engine

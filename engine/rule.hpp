@@ -10,16 +10,29 @@
 // Positions in a code field are indices from 0, as the text primitives use.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/options.hpp"
+#include "engine/regex.hpp"
 #include "engine/text.hpp"
 
 namespace engine {
 
 enum class Verdict { rewrite, pass_through, mark, next };
+
+// What the chain and the steps work in besides the code field, kept with it
+// so that a statement allocates nothing once the buffers have grown and no
+// state hides in the thread: the patterns' match state, a lower-cased copy of
+// the text for a second pattern test, and the list of candidate rules.
+struct CodeScratch {
+  MatchScratch match;
+  std::string subject;
+  std::vector<std::uint16_t> candidates;
+};
 
 struct Code {
   std::u16string text;   // the code field: as typed, as rewritten so far
@@ -27,6 +40,7 @@ struct Code {
   std::size_t mnemonic = 0;  // the first character after the separators that begin the match
   bool changed = false;  // set by an action that changed text and answers `next`
   Options options = {};  // the user's choices
+  CodeScratch scratch = {};
 };
 
 using Action = std::function<Verdict(Code&)>;

@@ -127,7 +127,7 @@ bool source_in_memory(const Code& code) {
 Verdict store_through_hl(Code& code) {
   // One character of "abcdehl|" after "(hl),": the operand is read below.
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}\(hl\),[a|b|c|d|e|h|l|])");
-  if (!matches(second, code.text)) return Verdict::next;
+  if (!matches(second, code)) return Verdict::next;
   if (source_in_memory(code)) return Verdict::mark;
   hl_to_m(code);
   const std::u16string operand = load_operand(code);
@@ -144,7 +144,7 @@ Verdict general_load(Code& code) {
   code.changed = true;
   // One character of "abcdehlm|" before the comma: the operand is read below.
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}[a|b|c|d|e|h|l|m]\,)");
-  if (!matches(second, code.text)) return Verdict::next;
+  if (!matches(second, code)) return Verdict::next;
   const std::u16string operand = load_operand(code);
   if (register_and_more(operand)) return Verdict::mark;
   if (is_register_letter(operand, true)) {

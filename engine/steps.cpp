@@ -45,12 +45,12 @@ Step rename(std::u16string from, std::u16string to) {
   return [=](Code& code) { replace_in_place(code.text, from, to, code.mnemonic, 1); };
 }
 
-bool matches(const Regex* pattern, std::u16string_view text) {
+bool matches(const Regex* pattern, Code& code) {
   if (pattern == nullptr) return false;
-  thread_local std::string subject;
+  std::string& subject = code.scratch.subject;
   subject.clear();
-  append_lower_utf8(subject, text);
-  return regex_find(*pattern, subject) != kNone;
+  append_lower_utf8(subject, code.text);
+  return regex_find(*pattern, subject, code.scratch.match) != kNone;
 }
 
 Operands operands(const Code& code) {

@@ -52,8 +52,8 @@ Step replace_every(std::u16string old_text, std::u16string new_text);
 Step rename(std::u16string from, std::u16string to);
 
 // A second test of a rule: true if the compiled pattern matches the lower-cased
-// text (as regex_test, without looking the pattern up).
-bool matches(const Regex* pattern, std::u16string_view text);
+// code field (as regex_test, without looking the pattern up).
+bool matches(const Regex* pattern, Code& code);
 
 // A piece of the code field: positions start .. end - 1.
 struct Span {
