@@ -31,7 +31,7 @@ constexpr std::u16string_view kColumn1Directives[] = {
     u"cond",  u"endc",  u"include", u"maclib",
 };
 
-constexpr std::u16string_view kDefiningWords[] = {u"equ", u"defl", u"set", u"=", u":=", u"==", u".equ", u".set",
+constexpr std::u16string_view kDefiningWords[] = {kEquDirective, u"defl", kSetDirective, u"=", u":=", u"==", u".equ", u".set",
                                                   u"aset", u"assign", u"var"};
 
 constexpr std::u16string_view kDataWords[] = {u"db", u"dw", u"ds", u"defb", u"defm", u"defw", u"defs", u"dm",
@@ -154,6 +154,10 @@ bool is_defining_word(std::u16string_view word) {
   static const WordSet words(kDefiningWords);
   return words.contains(word);
 }
+bool starts_with_assignment(std::u16string_view text) {
+  return std::any_of(std::begin(kDefiningWords), std::end(kDefiningWords),
+                     [text](std::u16string_view w) { return !is_name_start(w[0]) && text.starts_with(w); });
+}
 bool is_data_word(std::u16string_view word) {
   static const WordSet words(kDataWords);
   if (!word.empty() && word[0] == u'.') word.remove_prefix(1);
@@ -222,6 +226,10 @@ bool holds_name(std::u16string_view expression) {
 bool is_register(Notation notation, std::u16string_view word) {
   static const WordSet z80(kZ80Registers), i8080(k8080Registers);
   return notation == Notation::z80 ? z80.contains(word) : i8080.contains(word);
+}
+
+bool is_byte_register(Notation notation, std::u16string_view word) {
+  return !word.empty() && is_one_of(word, notation == Notation::z80 ? kZ80ByteRegisters : k8080ByteRegisters);
 }
 
 bool is_condition(std::u16string_view word) {

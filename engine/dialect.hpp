@@ -8,6 +8,7 @@
 // a directive word or a number form.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -22,13 +23,17 @@ namespace engine {
 constexpr bool is_separator(char16_t c) { return c == u'\t' || c == u',' || c == u' '; }
 
 // A name (a label, a defined symbol) starts with a letter or one of "_ . $ @ ?"
-// and goes on with those, letters and digits.
+// and goes on with those, letters and digits. The word characters (letters,
+// digits, "_") are the name characters that mean nothing else: "$" is also the
+// location counter and a number prefix, and ".", "@", "?" begin words of some
+// assemblers, so a keyword next to one of those still stands alone ("equ$+2").
 constexpr bool is_ascii_letter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 constexpr bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+constexpr bool is_word_char(char16_t c) { return is_ascii_letter(c) || is_digit(c) || c == u'_'; }
 constexpr bool is_name_start(char16_t c) {
-  return is_ascii_letter(c) || c == u'_' || c == u'.' || c == u'$' || c == u'@' || c == u'?';
+  return (is_word_char(c) && !is_digit(c)) || c == u'.' || c == u'$' || c == u'@' || c == u'?';
 }
-constexpr bool is_name_char(char16_t c) { return is_name_start(c) || is_digit(c); }
+constexpr bool is_name_char(char16_t c) { return is_word_char(c) || is_name_start(c); }
 
 // True when text equals word (given in lower case), ignoring ASCII case.
 bool is_word(std::u16string_view text, std::u16string_view word);
@@ -50,6 +55,10 @@ bool is_column1_directive(std::u16string_view word);
 // Words that define the name in front of them: "NAME EQU value" (also DEFL,
 // SET, "=", ":=", ".equ" ...).
 bool is_defining_word(std::u16string_view word);
+inline constexpr std::u16string_view kEquDirective = u"equ";
+// True if text starts with one of the defining words written as an operator
+// ("=", ":=", "=="): those need no blank before the value ("x =5").
+bool starts_with_assignment(std::u16string_view text);
 
 // Data directives: their operands are data, never instructions, and keep every
 // blank as typed.
@@ -101,7 +110,8 @@ bool holds_name(std::u16string_view expression);
 bool is_operator_word(std::u16string_view word);
 
 // Register and condition names in the order of their codes in an opcode
-// (an empty name: no register has that code).
+// (an empty name: no register has that code). The pair tables of the two
+// notations name the same pair at the same index.
 inline constexpr std::u16string_view k8080ByteRegisters[] = {u"b", u"c", u"d", u"e", u"h", u"l", u"m", u"a"};
 inline constexpr std::u16string_view k8080Pairs[] = {u"b", u"d", u"h", u"sp"};
 inline constexpr std::u16string_view k8080StackPairs[] = {u"b", u"d", u"h", u"psw"};
@@ -110,8 +120,23 @@ inline constexpr std::u16string_view kZ80Pairs[] = {u"bc", u"de", u"hl", u"sp"};
 inline constexpr std::u16string_view kZ80StackPairs[] = {u"bc", u"de", u"hl", u"af"};
 inline constexpr std::u16string_view kConditionCodes[] = {u"nz", u"z", u"nc", u"c", u"po", u"pe", u"p", u"m"};
 
+// A register name of one notation beside the same register's name in the other.
+struct Rename {
+  std::u16string_view from, to;
+};
+// Each name of `from` paired with the name at the same index of `to`.
+template <std::size_t N>
+constexpr std::array<Rename, N> renames(const std::u16string_view (&from)[N], const std::u16string_view (&to)[N]) {
+  std::array<Rename, N> out{};
+  for (std::size_t i = 0; i < N; ++i) out[i] = {from[i], to[i]};
+  return out;
+}
+
 // Register names, lower case, as the notation writes them.
 bool is_register(Notation notation, std::u16string_view word);
+// A one-letter 8-bit register of the notation, in any case: a b c d e h l, and
+// the 8080's memory operand m.
+bool is_byte_register(Notation notation, std::u16string_view word);
 // Condition names of jumps, calls and returns: nz z nc c po pe p m.
 bool is_condition(std::u16string_view word);
 // The index registers and their halves: ix iy ixh ixl iyh iyl.

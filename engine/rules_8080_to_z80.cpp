@@ -41,26 +41,12 @@
 namespace engine {
 namespace {
 
-struct Rename {
-  std::u16string_view from, to;
-};
-
-// Each name of `from` becomes the name of `to` at the same place.
-template <std::size_t N>
-constexpr std::array<Rename, N> renames(const std::u16string_view (&from)[N], const std::u16string_view (&to)[N]) {
-  std::array<Rename, N> out{};
-  for (std::size_t i = 0; i < N; ++i) out[i] = {from[i], to[i]};
-  return out;
-}
-
 constexpr auto kPairs = renames(k8080Pairs, kZ80Pairs);                 // b -> bc ... sp -> sp
 constexpr auto kStackPairs = renames(k8080StackPairs, kZ80StackPairs);  // b -> bc ... psw -> af
 constexpr Rename kMemory[] = {{u"m", u"(hl)"}};
 constexpr Rename kThroughPairs[] = {{u"b", u"(bc)"}, {u"d", u"(de)"}};
 
-bool is_register_letter(std::u16string_view word) {
-  return word.size() == 1 && std::u16string_view(u"abcdehlmABCDEHLM").find(word[0]) != kNone;
-}
+bool is_register_letter(std::u16string_view word) { return is_byte_register(Notation::i8080, word); }
 
 // Operand i, when it is one of the names, becomes that name's Z80 text (with
 // `before` in front). Returns whether it was.

@@ -66,9 +66,9 @@ void hl_to_m(Code& code) {
   }
 }
 
+// With `with_m`, after hl_to_m: "(hl)" is then the 8080's "m", one of its letters.
 bool is_register_letter(std::u16string_view word, bool with_m) {
-  return word.size() == 1 && (std::u16string_view(u"ABCDEHLabcdehl").find(word[0]) != kNone ||
-                              (with_m && (word[0] == u'M' || word[0] == u'm')));
+  return is_byte_register(with_m ? Notation::i8080 : Notation::z80, word);
 }
 
 // "op a,x" -> "op x": a written-out accumulator before the only real operand
@@ -279,8 +279,7 @@ Action exactly(int count, Action action) {
 // Rules 29, 38, 39: the register pair (the last operand) becomes the 8080's
 // letter; for "add hl,rp" the "hl," goes. The mnemonic is renamed.
 Action pair_form(std::u16string from, std::u16string to) {
-  static constexpr std::pair<std::u16string_view, std::u16string_view> kPairs[] = {
-      {u"bc", u"b"}, {u"de", u"d"}, {u"hl", u"h"}, {u"sp", u"sp"}};
+  static constexpr auto kPairs = renames(kZ80Pairs, k8080Pairs);  // bc -> b ... sp -> sp
   return [=](Code& code) {
     const Operands ops = operands(code);
     const int last = ops.count - 1;
@@ -298,13 +297,12 @@ Action pair_form(std::u16string from, std::u16string to) {
 // Rules 68 and 69: the operand is a register pair of both processors.
 Verdict stack_pair(Code& code) {
   // The 8080's own names ("push b") are already what the 8080 wants.
-  static constexpr std::pair<std::u16string_view, std::u16string_view> kPairs[] = {
-      {u"bc", u"b"}, {u"de", u"d"}, {u"hl", u"h"}, {u"af", u"psw"},
-      {u"b", u"b"},  {u"d", u"d"},  {u"h", u"h"},  {u"psw", u"psw"}};
   const Operands ops = operands(code);
-  for (const auto& [z80, i8080] : kPairs) {
-    if (ops.count == 1 && operand_is(code, ops, 0, z80)) {
-      if (z80 != i8080) replace_span(code, ops.at[0], i8080);
+  if (ops.count != 1) return Verdict::next;
+  for (std::size_t i = 0; i < std::size(kZ80StackPairs); ++i) {
+    if (operand_is(code, ops, 0, k8080StackPairs[i])) return Verdict::rewrite;
+    if (operand_is(code, ops, 0, kZ80StackPairs[i])) {
+      replace_span(code, ops.at[0], k8080StackPairs[i]);
       return Verdict::rewrite;
     }
   }

@@ -83,16 +83,17 @@ bool starts_with_defining_word(std::u16string_view text, Notation notation) {
 }
 
 // A labelled line's code field is a directive when "equ" stands in it as a word
-// (no letter, digit or "_" right before or after it), when its first character
-// that is not a blank is "=", or when it starts with a defining word.
+// (no word character right before or after it), when it starts (after blanks)
+// with "=" or ":=", or when it starts with a defining word.
 bool is_labelled_directive(std::u16string_view code, Notation notation) {
   const auto first = code.find_first_not_of(u"\t ");
-  if (first != kNone && (code[first] == u'=' || code.substr(first).starts_with(u":="))) return true;
+  if (first != kNone && starts_with_assignment(code.substr(first))) return true;
   if (starts_with_defining_word(code, notation)) return true;
-  const auto word_char = [](char16_t c) { return is_ascii_letter(c) || is_digit(c) || c == u'_'; };
-  for (std::size_t at = find_text(code, u"equ", 0, kAnyCase); at != kNone; at = find_text(code, u"equ", at + 1, kAnyCase)) {
-    const bool word_before = at > 0 && word_char(code[at - 1]);
-    const bool word_after = at + 3 < code.size() && word_char(code[at + 3]);
+  for (std::size_t at = find_text(code, kEquDirective, 0, kAnyCase); at != kNone;
+       at = find_text(code, kEquDirective, at + 1, kAnyCase)) {
+    const std::size_t end = at + kEquDirective.size();
+    const bool word_before = at > 0 && is_word_char(code[at - 1]);
+    const bool word_after = end < code.size() && is_word_char(code[end]);
     if (!word_before && !word_after) return true;
   }
   return false;
@@ -116,7 +117,7 @@ bool is_column1_statement(std::u16string_view text, Notation notation) {
   const std::u16string_view word = text.substr(0, end);
   if (word.find(u':') != kNone) return false;
   const std::u16string_view next = second_word(text);
-  if (starts_with_defining_word(text.substr(end), notation) || next.starts_with(u"=")) return false;
+  if (starts_with_defining_word(text.substr(end), notation) || starts_with_assignment(next)) return false;
   if (is_column1_directive(word) || is_column1_dot_directive(word)) return true;
   if (!is_mnemonic(notation, word) && !is_data_word(word)) return false;
   const Arity arity = mnemonic_arity(notation, word).value_or(Arity::some);
@@ -209,7 +210,7 @@ bool is_definition(std::u16string_view statement, Notation notation) {
   const std::size_t after_name = i;
   while (i < statement.size() && is_blank(statement[i])) ++i;
   const std::u16string_view rest = statement.substr(i);
-  if (rest.starts_with(u"=") || rest.starts_with(u":=")) return true;
+  if (starts_with_assignment(rest)) return true;
   return i > after_name && starts_with_defining_word(rest, notation);
 }
 

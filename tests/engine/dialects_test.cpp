@@ -3,6 +3,7 @@
 // request, relative jumps as absolute ones.
 #include <gtest/gtest.h>
 
+#include "engine/dialect.hpp"
 #include "test_text.hpp"
 
 namespace engine {
@@ -154,6 +155,26 @@ TEST(Dialects, RelativeJumpsOnRequest) {
     EXPECT_EQ(translate_z80_to_8080(j.in).text, j.off) << testing::show(j.in);
     EXPECT_EQ(translate_z80_to_8080(j.in, {.jr_as_jump = true}).text, j.on) << testing::show(j.in);
   }
+}
+
+// The register letters and the assignment operators, as both chains and the
+// line reader look them up.
+TEST(Dialects, RegisterLettersAndAssignments) {
+  const struct {
+    std::u16string_view word;
+    bool z80, i8080;
+  } kLetters[] = {{u"a", true, true}, {u"L", true, true}, {u"m", false, true}, {u"M", false, true},
+                  {u"", false, false}, {u"hl", false, false}, {u"i", false, false}, {u"x", false, false}};
+  for (const auto& l : kLetters) {
+    EXPECT_EQ(is_byte_register(Notation::z80, l.word), l.z80) << testing::show(l.word);
+    EXPECT_EQ(is_byte_register(Notation::i8080, l.word), l.i8080) << testing::show(l.word);
+  }
+  const struct {
+    std::u16string_view text;
+    bool assignment;
+  } kAssignments[] = {{u"=5", true}, {u":= 3", true}, {u"== 1", true}, {u"equ 1", false},
+                      {u".equ 1", false}, {u": x", false}, {u"", false}};
+  for (const auto& a : kAssignments) EXPECT_EQ(starts_with_assignment(a.text), a.assignment) << testing::show(a.text);
 }
 
 }  // namespace
