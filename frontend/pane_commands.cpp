@@ -75,7 +75,7 @@ std::vector<std::size_t> convert_pane(const Pane& source, Pane& target, Translat
 
 bool load_file(const std::string& path, Pane& pane) {
   ReadResult read = read_text_file(path, true);
-  if (read.problem != ReadProblem::none) return false;
+  if (!read.status.ok()) return false;
   pane.replace_lines(read.file.lines);
   return true;
 }

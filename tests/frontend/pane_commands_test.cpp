@@ -71,6 +71,24 @@ TEST_F(LoadFile, UnreadableFileLeavesThePane) {
   EXPECT_EQ(pane.lines(), (Lines{u"keep", u"me"}));
 }
 
+// What the window says of a file it did not open: the file layer's status in
+// the window's own sentences.
+TEST_F(LoadFile, RefusalsInTheWindowsWords) {
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  const struct {
+    std::string path;
+    bool accept_binary;
+    std::string want;
+  } kCases[] = {
+      {path("missing"), true, "Cannot read " + path("missing") + ": No such file or directory."},
+      {folder, true, folder + " is a folder, not a file."},
+      {"/dev/null", true, "/dev/null is not a regular file (a device, a FIFO or a socket)."},
+      {write("bin", std::string("a\0b", 3)), false, path("bin") + " does not look like a text file."},
+      {path("bin"), true, ""},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(describe_problem(read_text_file(c.path, c.accept_binary).status), c.want);
+}
+
 // The window marks a line by its text (so that undo brings marks back): a
 // conversion's marks must be exactly the lines that carry the marking.
 TEST(CarriesMarking, AgreesWithEveryConversionOfTheSamples) {
