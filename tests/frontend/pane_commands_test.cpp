@@ -26,6 +26,22 @@ TEST(ConvertPane, ReplacesTargetLineByLine) {
   EXPECT_EQ(back.count_lines(), 0u);
 }
 
+// The status bar's wording of a decision: the engine's names, "rule N: " before a rule's.
+TEST(DescribeState, StatusBarWording) {
+  using engine::Decision;
+  const struct {
+    LineState state;
+    const char* want;
+  } kCases[] = {
+      {{Decision::rewrite, 21, false}, "rule 21: rewrite"},       {{Decision::pass_through, 3, false}, "rule 3: pass-through"},
+      {{Decision::marked, 7, true}, "rule 7: marking"},           {{Decision::no_rule, 0, true}, "no rule: marked"},
+      {{Decision::index_register, 0, true}, "index register: marked"}, {{Decision::too_long, 0, true}, "too long: marked"},
+      {{Decision::statements, 0, true}, "statements: marked"},    {{Decision::statements, 0, false}, "statements"},
+      {{Decision::macro_call, 0, false}, "macro call"},           {{Decision::label_only, 0, false}, "label only"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(describe_state(c.state), c.want);
+}
+
 class LoadFile : public ::testing::Test {
  protected:
   std::string path(const std::string& name) {
