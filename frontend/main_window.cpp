@@ -17,9 +17,6 @@
 #include <cmath>
 
 #include "engine/macro_names.hpp"
-#include "engine/mark_reason.hpp"
-#include "engine/reserved_names.hpp"
-#include "engine/source_line.hpp"
 #include "engine/verify.hpp"
 #include "frontend/busy.hpp"
 #include "frontend/document_file.hpp"
@@ -27,6 +24,7 @@
 #include "frontend/editor_pane.hpp"
 #include "frontend/elided_label.hpp"
 #include "frontend/find_bar.hpp"
+#include "frontend/line_status.hpp"
 #include "frontend/pane_kind.hpp"
 #include "frontend/verdict_gutter.hpp"
 
@@ -38,16 +36,6 @@ namespace frontend {
 namespace {
 
 constexpr QSize kClientSize(640, 480);
-
-// How translated lines are proven: as converted, except that a relative jump
-// proves against an absolute jump to the same target (engine/verify.hpp).
-// A conversion without that choice marks every relative jump, so its
-// verdicts are the same; and replacing a marked "jr" by "jmp" is the hand
-// fix the user makes, shown proven when the target agrees.
-engine::Options verdict_options(engine::Options options) {
-  options.jr_as_jump = true;
-  return options;
-}
 
 std::u16string_view view_of(const QString& text) {
   return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
@@ -517,59 +505,31 @@ void MainWindow::update_counts() {
 
 QString MainWindow::line_description(const EditorPane* pane, int line) const {
   if (line >= static_cast<int>(pane->count_lines())) return {};
-  const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
-  if (verdict_of(pane->document()->findBlockByNumber(line)) == engine::Proof::unproven) {
-    // Why it is unproven: the proof against the source line beside it, again.
-    const EditorPane* source = other(pane);
-    const std::u16string beside = line < static_cast<int>(source->count_lines())
-                                      ? source->get_line(static_cast<std::size_t>(line))
-                                      : std::u16string();
-    const engine::LineProof proof = engine::verify_line(kind(source).from_here, beside, content, verdict_options({}));
-    return tr("unproven: %1").arg(QString::fromStdString(proof.reason));
+  const std::u16string text = pane->get_line(static_cast<std::size_t>(line));
+  const EditorPane* source = other(pane);
+  const std::u16string beside =
+      line < static_cast<int>(source->count_lines()) ? source->get_line(static_cast<std::size_t>(line)) : std::u16string();
+  const LineStatus status = frontend::line_status({kind(pane).notation, text, beside,
+                                         verdict_of(pane->document()->findBlockByNumber(line)) == engine::Proof::unproven,
+                                         pane->is_marked(line), decode_state(pane->line_state(line)),
+                                         action("jr_as_jump")->isChecked()});
+  const QString detail = QString::fromStdString(status.detail);
+  QString described;
+  switch (status.kind) {
+    case LineStatus::Kind::decision: described = detail; break;
+    case LineStatus::Kind::comment: described = tr("comment"); break;
+    case LineStatus::Kind::marked: described = detail.isEmpty() ? tr("marked") : detail; break;
+    case LineStatus::Kind::unproven: described = tr("unproven: %1").arg(detail); break;
   }
-  engine::Options options;
-  options.jr_as_jump = action("jr_as_jump")->isChecked();
-  if (pane->is_marked(line)) {
-    // Why: the source line (this line without its marking) converted again.
-    std::u16string source = content;
-    const std::u16string_view marking = kind(pane).marking;
-    if (const std::size_t at = source.find(marking); at != std::u16string::npos) source.erase(at, marking.size());
-    const PaneKind& into = kind(other(pane));  // the conversion that would write this line
-    if (into.notation == engine::Notation::z80 && decode_state(pane->line_state(line)).has_value()) {
-      options.jr_as_jump = false;  // a conversion marked it: whatever the option was then, it is marked now
-    }
-    const engine::Translation t = into.translate(source, options);
-    const engine::MarkReason reason = engine::mark_reason(
-        into.from_here, t.outcome, std::u16string_view(source).substr(t.source_begin, t.source_end - t.source_begin));
-    if (reason.code.empty()) return tr("marked");
-    return QString::fromUtf8(reason.text.data(), static_cast<qsizetype>(reason.text.size())) + QStringLiteral(" [") +
-           QString::fromUtf8(reason.code.data(), static_cast<qsizetype>(reason.code.size())) + QLatin1Char(']');
-  }
-  std::optional<LineState> state = decode_state(pane->line_state(line));
-  if (!state) {
-    // A line no conversion wrote: how converting this pane would decide it.
-    const engine::Translation t = kind(pane).translate(content, options);
-    state = decode_state(encode_state(t.outcome));
-  }
-  // A comment alone is a comment, not a blank line.
-  if (state->decision == engine::Decision::blank && !engine::only_blanks(content)) return tr("comment");
-  return QString::fromStdString(describe_state(*state));
+  if (status.warning.empty()) return described;
+  return described + (described.isEmpty() ? QString() : QStringLiteral("; ")) + tr("warning: ") +
+         QString::fromStdString(status.warning);
 }
 
 void MainWindow::update_line_status() {
   EditorPane* pane = focused_pane();
   const int line = pane->textCursor().blockNumber();
-  QString text = line_description(pane, line);
-  // A name the other notation reserves (a label DAD in Z80 source).
-  if (line < static_cast<int>(pane->count_lines())) {
-    const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
-    const engine::Notation notation = kind(pane).notation;
-    const std::vector<std::u16string_view> names = engine::reserved_names(content, notation);
-    if (!names.empty()) {
-      text += (text.isEmpty() ? QString() : QStringLiteral("; ")) + tr("warning: ") +
-              QString::fromStdString(engine::reserved_name_warning(names.front(), notation));
-    }
-  }
+  const QString text = line_description(pane, line);
   line_status_->set_full_text(text.isEmpty() ? tr("Line %1").arg(line + 1) : tr("Line %1: %2").arg(line + 1).arg(text));
 }
 

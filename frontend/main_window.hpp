@@ -141,7 +141,8 @@ class MainWindow : public QMainWindow {
   void update_title();
   void update_counts();
   void update_line_status();
-  // How the line was decided, or why it is marked ("" past the last line).
+  // How the line was decided, or why it is marked or unproven, and a warning
+  // for a reserved name ("" past the last line): line_status.hpp in words.
   QString line_description(const EditorPane* pane, int line) const;
   void update_edit_actions();
   void follow_document(EditorPane* pane);

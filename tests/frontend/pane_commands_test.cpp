@@ -1,4 +1,5 @@
 // The pane commands over in-memory panes: no window needed.
+#include "frontend/line_status.hpp"
 #include "frontend/pane_commands.hpp"
 #include "frontend/text_file.hpp"
 
@@ -41,6 +42,45 @@ TEST(DescribeState, StatusBarWording) {
   };
   for (const auto& c : kCases) EXPECT_EQ(describe_state(c.state), c.want);
 }
+
+// The status bar's account of one line, without the window. Each row names
+// only the facts it needs; the rest keep their defaults.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+TEST(LineStatus, DecidedMarkedUnprovenOrWarned) {
+  using engine::Notation;
+  using Kind = LineStatus::Kind;
+  const LineState marked{engine::Decision::index_register, 0, true};
+  const struct {
+    LineFacts line;
+    Kind kind;
+    std::string detail, warning;
+  } kCases[] = {
+      {{.notation = Notation::z80, .text = u"\tld\ta,b"}, Kind::decision, "rule 21: rewrite", ""},
+      {{.notation = Notation::z80, .text = u"\t; note"}, Kind::comment, "", ""},
+      {{.notation = Notation::i8080, .text = u""}, Kind::decision, "blank", ""},
+      {{.notation = Notation::i8080, .text = u"; cannot convert:\tld\ta,(ix+1)", .marked = true, .state = marked},
+       Kind::marked, "(ix+d): index registers do not exist on the 8080 [index-register]", ""},
+      // Marked by a conversion: the reason holds whatever the relative-jump choice is now.
+      {{.notation = Notation::i8080, .text = u"; cannot convert:\tjr\tloop", .marked = true, .state = marked,
+        .jr_as_jump = true},
+       Kind::marked,
+       "jr: relative jump; the 8080 has none (the Convert menu or --jr-as-jump can make it an absolute jump) "
+       "[relative-jump]",
+       ""},
+      {{.notation = Notation::i8080, .text = u"\tmov\ta,c", .beside = u"\tld\ta,b", .unproven = true},
+       Kind::unproven, "the source encodes as 78, the translation as 79", ""},
+      {{.notation = Notation::z80, .text = u"dad:\tnop"}, Kind::decision, "rule 37: pass-through",
+       "dad is a mnemonic in 8080 notation; rename it"},
+  };
+  for (const auto& c : kCases) {
+    const LineStatus got = line_status(c.line);
+    EXPECT_EQ(got.kind, c.kind) << got.detail;
+    EXPECT_EQ(got.detail, c.detail);
+    EXPECT_EQ(got.warning, c.warning);
+  }
+}
+#pragma GCC diagnostic pop
 
 class LoadFile : public ::testing::Test {
  protected:
