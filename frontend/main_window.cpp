@@ -218,9 +218,7 @@ void MainWindow::build_menus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
   // Ctrl+O opens into the pane that has the focus.
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
-    const bool z80 = kind(pane).notation == engine::Notation::z80;
-    QAction* open = make(file, z80 ? "open_z80" : "open_8080", z80 ? tr("Open Z80...") : tr("Open 8080..."),
-                         {QKeySequence::Open},
+    QAction* open = make(file, kind(pane).open_action, tr(kind(pane).open_text), {QKeySequence::Open},
                          [this, pane] { choose_and_open(pane); });
     open->setShortcutContext(Qt::WidgetShortcut);
     pane->addAction(open);
@@ -424,9 +422,7 @@ void MainWindow::convert(EditorPane* source, EditorPane* target) {
   set_file(document, path, path.isEmpty() ? format_of(source->document()) : format_of(was));
   set_converted_from(document, {from.notation, source_file, source_document});
   coupling_ = true;
-  history_->replace_document(target, document,
-                             from.notation == engine::Notation::z80 ? tr("conversion Z80 -> 8080")
-                                                                    : tr("conversion 8080 -> Z80"));
+  history_->replace_document(target, document, tr(from.conversion));
   target->fill(text, one_empty_line, states);
   std::size_t i = 0;
   for (QTextBlock b = document->begin(); b.isValid() && i < verdicts.size(); b = b.next(), ++i) {

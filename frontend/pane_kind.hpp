@@ -19,6 +19,9 @@ struct PaneKind {
   engine::Notation notation;
   const char* name;           // "Z80", "8080"
   const char* untitled;       // the close question's name for its untitled text
+  const char* open_action;    // File menu: the object name and text of its Open
+  const char* open_text;
+  const char* conversion;     // the history's name for converting it
   const char* open_title;     // the file dialogs' captions
   const char* save_title;
   const char* filter;         // the file dialogs' filter for its sources
@@ -31,6 +34,9 @@ inline const PaneKind kZ80Kind{
     engine::Notation::z80,
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Z80"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "the untitled Z80 text"),
+    "open_z80",
+    QT_TRANSLATE_NOOP("frontend::MainWindow", "Open Z80..."),
+    QT_TRANSLATE_NOOP("frontend::MainWindow", "conversion Z80 -> 8080"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Open Z80 source"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Save Z80 source"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Z80 source (*.z80 *.asm *.mac *.s *.inc)"),
@@ -43,6 +49,9 @@ inline const PaneKind k8080Kind{
     engine::Notation::i8080,
     QT_TRANSLATE_NOOP("frontend::MainWindow", "8080"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "the untitled 8080 text"),
+    "open_8080",
+    QT_TRANSLATE_NOOP("frontend::MainWindow", "Open 8080..."),
+    QT_TRANSLATE_NOOP("frontend::MainWindow", "conversion 8080 -> Z80"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Open 8080 source"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Save 8080 source"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "8080 source (*.asm *.a80 *.mac *.s *.inc)"),
