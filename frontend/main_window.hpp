@@ -38,8 +38,9 @@
 // The title names each pane's file ("untitled" without one), an unsaved one
 // followed by "*" (Qt's "[*]", the window modified while either is).
 // The window's code is split by job: main_window.cpp lays out, builds the
-// menus, converts and keeps the status bar; main_window_files.cpp opens,
-// saves, remembers files and asks before closing.
+// menus and keeps the status bar; main_window_convert.cpp converts and keeps
+// the verdicts; main_window_files.cpp opens, saves, remembers files and asks
+// before closing.
 #pragma once
 
 #include <QMainWindow>
