@@ -282,11 +282,11 @@ int translate_file(const Options& o, const std::string& input, const std::string
   const bool standard_in = input == "-";
   const std::string shown = standard_in ? std::string("<stdin>") : input;
   const int fd = standard_in ? STDIN_FILENO : ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return fail("cannot read " + shown + ": " + fileio::reason(errno));
+  if (fd < 0) return fail(fileio::Status(fileio::Status::Action::read, shown, errno).message());
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     if (!standard_in) ::close(fd);
-    return fail("cannot read " + shown + ": " + fileio::reason(EISDIR));
+    return fail(fileio::Status(fileio::Status::Action::read, shown, EISDIR).message());
   }
 
   // The direction: given, or told by the input.
@@ -310,9 +310,9 @@ int translate_file(const Options& o, const std::string& input, const std::string
   fileio::SafeFile file;
   const bool to_stdout = output.empty() || output == "-";
   if (!to_stdout) {
-    if (const std::string error = file.open(output, keep); !error.empty()) {
+    if (const fileio::Status opened = file.open(output, keep); !opened.ok()) {
       if (!standard_in) ::close(fd);
-      return fail(error);
+      return fail(opened.message());
     }
   }
   cli::StreamOptions so;
@@ -327,7 +327,7 @@ int translate_file(const Options& o, const std::string& input, const std::string
   engine::MacroNames macros;
   so.macros_known = learn_macros(fd, macros) && head.empty();
   so.macros = &macros;
-  int out_error = 0, diagnostics_error = 0;  // errno of a failed write
+  fileio::Status out_status, diagnostics_status;  // a failed write to standard output or error
   const cli::StreamResult r = cli::translate_stream(
       [fd, &head, kept = std::size_t{0}](char* buffer, std::size_t size) mutable {
         if (kept < head.size()) {
@@ -339,24 +339,25 @@ int translate_file(const Options& o, const std::string& input, const std::string
         return static_cast<long>(::read(fd, buffer, size));
       },
       [&](std::string_view bytes) {
-        if (to_stdout ? fileio::write_all(STDOUT_FILENO, bytes) : file.write(bytes)) return true;
-        out_error = errno;
-        return false;
+        if (!to_stdout) return file.write(bytes);  // commit reports a failure
+        const fileio::Status written = fileio::write_all(STDOUT_FILENO, bytes, "standard output");
+        if (out_status.ok()) out_status = written;  // the first failure is the one told
+        return written.ok();
       },
       [&](std::string_view bytes) {
-        if (fileio::write_all(STDERR_FILENO, bytes)) return true;
-        diagnostics_error = errno;
-        return false;
+        const fileio::Status written = fileio::write_all(STDERR_FILENO, bytes, "standard error");
+        if (diagnostics_status.ok()) diagnostics_status = written;
+        return written.ok();
       },
       so);
   if (!standard_in) ::close(fd);
   // On every error below, the output file is discarded: the target stays as it was.
   if (!r.threads_error.empty()) return fail("cannot start threads: " + r.threads_error);
   if (!r.error.empty()) return fail("cannot read " + shown + ": " + r.error);
-  if (diagnostics_error != 0) return fail("cannot write standard error: " + fileio::reason(diagnostics_error));
-  if (to_stdout && r.write_failed) return fail("cannot write standard output: " + fileio::reason(out_error));
+  if (!diagnostics_status.ok()) return fail(diagnostics_status.message());
+  if (to_stdout && r.write_failed) return fail(out_status.message());
   if (!to_stdout) {
-    if (const std::string error = file.commit(); !error.empty()) return fail(error);
+    if (const fileio::Status committed = file.commit(); !committed.ok()) return fail(committed.message());
   }
   if (o.check) {
     const std::string prefix = o.inputs.size() > 1 ? shown + ": " : std::string();
@@ -427,8 +428,8 @@ int main(int argc, char** argv) {
     } else {
       std::printf("asmconv %s\n", Z80TOOLS_VERSION);
     }
-    const std::string error = fileio::finish_standard_output();
-    return error.empty() ? 0 : fail(error);
+    const fileio::Status flushed = fileio::finish_standard_output();
+    return flushed.ok() ? 0 : fail(flushed.message());
   }
   // Threads beyond a few per processor only cost memory and time.
   const unsigned processors = std::max(1u, std::thread::hardware_concurrency());

@@ -215,28 +215,38 @@ bool is_not_convertible(const Outcome& outcome) {
   }
 }
 
-std::string describe(const Outcome& outcome) {
-  const std::string rule = "rule " + std::to_string(outcome.rule);
-  switch (outcome.decision) {
+std::string_view decision_name(Decision decision) {
+  switch (decision) {
     case Decision::blank: return "blank";
     case Decision::label_only: return "label only";
     case Decision::directive: return "directive";
     case Decision::index_register: return "index register";
-    case Decision::rewrite: return rule + " rewrite";
-    case Decision::pass_through: return rule + " pass-through";
-    case Decision::marked: return rule + " marking";
+    case Decision::rewrite: return "rewrite";
+    case Decision::pass_through: return "pass-through";
+    case Decision::marked: return "marking";
     case Decision::no_rule: return "no rule";
     case Decision::too_long: return "too long";
     case Decision::macro_call: return "macro call";
+    case Decision::statements: return "statements";
+  }
+  return "?";
+}
+
+std::string describe(const Outcome& outcome) {
+  const std::string name(decision_name(outcome.decision));
+  switch (outcome.decision) {
+    case Decision::rewrite:
+    case Decision::pass_through:
+    case Decision::marked: return "rule " + std::to_string(outcome.rule) + " " + name;
     case Decision::statements: {
-      std::string text = "statements:";
+      std::string text = name + ":";
       for (std::size_t i = 0; i < outcome.statements.size(); ++i) {
         text += (i == 0 ? " " : " ! ") + describe(outcome.statements[i]);
       }
       return text;
     }
+    default: return name;
   }
-  return "?";
 }
 
 Translator::Translator() : state_(std::make_unique<TranslatorState>()) {}

@@ -72,6 +72,11 @@ struct LineProof {
 // statements: when one of them is not convertible).
 bool is_not_convertible(const Outcome& outcome);
 
+// A decision's name, the one wording of every place that reports outcomes:
+// "blank", "label only", "directive", "index register", "rewrite",
+// "pass-through", "marking", "no rule", "too long", "macro call", "statements".
+std::string_view decision_name(Decision decision);
+
 // "blank", "label only", "directive", "index register", "rule 21 rewrite",
 // "rule 3 pass-through", "rule 7 marking", "no rule", "too long", and for
 // several statements "statements: rule 17 rewrite ! rule 15 rewrite".

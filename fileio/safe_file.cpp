@@ -18,10 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kKept = "it is a file this run must not replace";
-constexpr const char* kOwner = "its owner and group cannot be kept";
-constexpr const char* kMode = "its mode cannot be kept";
-
 // What the signal handler needs, kept where it may read it safely.
 char g_temp[4096];
 volatile std::sig_atomic_t g_have_temp = 0;
@@ -109,8 +105,8 @@ int own_descriptor(const std::string& path) {
   return -1;
 }
 
-std::string cannot_write(const std::string& shown, int error) { return "cannot write " + shown + ": " + reason(error); }
-std::string cannot_write(const std::string& shown, const char* why) { return "cannot write " + shown + ": " + why; }
+Status cannot_write(const std::string& shown, int error) { return Status(Status::Action::write, shown, error); }
+Status cannot_write(const std::string& shown, Status::Refusal why) { return Status(Status::Action::write, shown, why); }
 
 // The folder part of a path, with its last slash ("a/b" -> "a/"), or "".
 std::string folder_of(const std::string& path) {
@@ -129,7 +125,7 @@ bool in_group(gid_t group) {
 
 // Where a write to a path goes, and what is there.
 struct Target {
-  std::string error;     // non-empty: the write cannot go ahead
+  Status status;         // not ok: the write cannot go ahead
   int own = -1;          // one of the process's descriptors
   std::string path;      // the name written: symbolic links of its last part followed
   bool exists = false;
@@ -140,19 +136,19 @@ struct Target {
 // The rule of check_target, and what SafeFile::open needs to follow it.
 Target examine(const std::string& shown, std::span<const FileId> keep) {
   Target t;
-  const auto deny = [&](std::string error) {
+  const auto deny = [&](Status status) {
     t.check.verdict = TargetCheck::denied;
-    t.check.error = error;
-    t.error = std::move(error);
+    t.check.status = status;
+    t.status = std::move(status);
     return t;
   };
-  if (shown.empty()) return deny("cannot write a file without a name");
+  if (shown.empty()) return deny(cannot_write(shown, ENOENT));
   if (const std::optional<FileId> id = file_id(shown)) {
     const auto found = std::find(keep.begin(), keep.end(), *id);
     if (found != keep.end()) {
       t.check.verdict = TargetCheck::kept;
       t.check.which = static_cast<std::size_t>(found - keep.begin());
-      t.error = cannot_write(shown, kKept);
+      t.status = cannot_write(shown, Status::Refusal::kept);
       return t;
     }
   }
@@ -192,7 +188,7 @@ Target examine(const std::string& shown, std::span<const FileId> keep) {
   if (::faccessat(AT_FDCWD, p.c_str(), W_OK, AT_EACCESS) != 0) return deny(cannot_write(shown, errno));
   if (::geteuid() != 0) {
     const bool group_given = (folder_st.st_mode & S_ISGID) != 0 && folder_st.st_gid == t.st.st_gid;
-    if (t.st.st_uid != ::geteuid() || !(group_given || in_group(t.st.st_gid))) return deny(cannot_write(shown, kOwner));
+    if (t.st.st_uid != ::geteuid() || !(group_given || in_group(t.st.st_gid))) return deny(cannot_write(shown, Status::Refusal::owner));
   }
   return t;
 }
@@ -229,21 +225,21 @@ void SafeFile::discard() {
   temp_.clear();
 }
 
-std::string SafeFile::open(const std::string& path, std::span<const FileId> keep) {
+Status SafeFile::open(const std::string& path, std::span<const FileId> keep) {
   discard();
   shown_ = path;
   failed_ = 0;
   replaces_ = false;
   const Target t = examine(path, keep);
-  if (!t.error.empty()) return t.error;
+  if (!t.status.ok()) return t.status;
   if (t.own >= 0) {
     fd_ = ::fcntl(t.own, F_DUPFD_CLOEXEC, 0);
-    return fd_ < 0 ? cannot_write(shown_, errno) : std::string();
+    return fd_ < 0 ? cannot_write(shown_, errno) : Status();
   }
   if (t.exists && !S_ISREG(t.st.st_mode)) {
     // A FIFO, a device, a terminal: written straight into, never replaced.
     fd_ = ::open(t.path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    return fd_ < 0 ? cannot_write(shown_, errno) : std::string();
+    return fd_ < 0 ? cannot_write(shown_, errno) : Status();
   }
 
   target_ = fs::absolute(t.path).string();  // the same file if the working folder changes
@@ -266,11 +262,11 @@ std::string SafeFile::open(const std::string& path, std::span<const FileId> keep
     ::fchmod(fd_, t.st.st_mode & 07777);
     if (::fstat(fd_, &made) != 0 || made.st_uid != t.st.st_uid || made.st_gid != t.st.st_gid) {
       discard();
-      return cannot_write(shown_, kOwner);
+      return cannot_write(shown_, Status::Refusal::owner);
     }
     if ((made.st_mode & 07777) != (t.st.st_mode & 07777)) {
       discard();
-      return cannot_write(shown_, kMode);
+      return cannot_write(shown_, Status::Refusal::mode);
     }
   } else {
     const mode_t mask = ::umask(0);
@@ -293,7 +289,7 @@ bool SafeFile::write(std::string_view data) {
   return failed_ == 0;
 }
 
-std::string SafeFile::commit() {
+Status SafeFile::commit() {
   if (fd_ < 0) return cannot_write(shown_, EBADF);
   if (failed_ == 0 && replaces_ && ::fsync(fd_) != 0) failed_ = errno;
   if (::close(fd_) != 0 && failed_ == 0) failed_ = errno;
@@ -309,9 +305,9 @@ std::string SafeFile::commit() {
   return {};
 }
 
-std::string write_file(const std::string& path, std::string_view data, std::span<const FileId> keep) {
+Status write_file(const std::string& path, std::string_view data, std::span<const FileId> keep) {
   SafeFile file;
-  if (std::string error = file.open(path, keep); !error.empty()) return error;
+  if (Status status = file.open(path, keep); !status.ok()) return status;
   file.write(data);
   return file.commit();
 }
@@ -355,22 +351,20 @@ void open_standard_descriptors() {
   }
 }
 
-std::string finish_standard_output() {
+Status finish_standard_output() {
   errno = 0;
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    return "cannot write standard output: " + reason(errno != 0 ? errno : EIO);
-  }
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) return Status(Status::Action::write, "standard output", errno);
   return {};
 }
 
-bool write_all(int fd, std::string_view data) {
+Status write_all(int fd, std::string_view data, const std::string& name) {
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) return Status(Status::Action::write, name, n < 0 ? errno : EIO);
     data.remove_prefix(static_cast<std::size_t>(n));
   }
-  return true;
+  return {};
 }
 
 }  // namespace fileio

@@ -33,6 +33,8 @@
 #include <string>
 #include <string_view>
 
+#include "fileio/status.hpp"
+
 namespace fileio {
 
 // A regular file's identity: its device and inode, the same under every name,
@@ -55,11 +57,11 @@ struct TargetCheck {
     allowed,  // nothing there yet, a file this process may replace, or a device
               // or FIFO it may write into
     kept,     // the file is keep[which]: an input, another document's file
-    denied,   // it may not or cannot be written: `error` says why
+    denied,   // it may not or cannot be written: `status` says why
   };
   Verdict verdict = allowed;
   std::size_t which = 0;  // kept: the index in keep
-  std::string error;      // denied: "cannot write NAME: REASON"
+  Status status;          // denied: why ("cannot write NAME: REASON")
 };
 
 // Whether a write to `path` may go ahead, by the rule above; nothing is
@@ -85,17 +87,16 @@ class SafeFile {
   SafeFile& operator=(const SafeFile&) = delete;
   ~SafeFile();  // an uncommitted temporary file is removed
 
-  // Returns an error text ("cannot write NAME: reason"), or an empty one.
   // Refuses what check_target refuses (a kept file: "cannot write NAME: it is
   // a file this run must not replace"); a replacement whose owner, group or
   // mode came out different from the file's is refused too.
-  std::string open(const std::string& path, std::span<const FileId> keep = {});
+  Status open(const std::string& path, std::span<const FileId> keep = {});
   // Writes all of data. After a failure, later writes do nothing and commit
   // reports the first failure.
   bool write(std::string_view data);
-  // Finishes the file (renames it into place). Returns an error text, or an
-  // empty one; after an error the target is as it was.
-  std::string commit();
+  // Finishes the file (renames it into place); after a failure the target is
+  // as it was.
+  Status commit();
 
  private:
   void discard();
@@ -106,8 +107,8 @@ class SafeFile {
   int failed_ = 0;
 };
 
-// The whole file at once, as SafeFile does it. Returns an error text, or "".
-std::string write_file(const std::string& path, std::string_view data, std::span<const FileId> keep = {});
+// The whole file at once, as SafeFile does it.
+Status write_file(const std::string& path, std::string_view data, std::span<const FileId> keep = {});
 
 // Installs the signal handling: each signal whose default action ends the
 // program and that can be caught (SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1,
@@ -128,14 +129,15 @@ void guard_signals(const char* program);
 // never land in an output file). Call it first thing in main.
 void open_standard_descriptors();
 
-// Flushes stdio's standard output. Returns "cannot write standard output:
-// REASON" if it or any earlier write to it failed (a full disk, /dev/full, a
-// closed pipe), or "".
-std::string finish_standard_output();
+// Flushes stdio's standard output. Fails ("cannot write standard output:
+// REASON") if it or any earlier write to it failed (a full disk, /dev/full, a
+// closed pipe).
+Status finish_standard_output();
 
 // Writes all of data to a descriptor, going on after a short write or an
-// interrupted one; false on failure (errno says why).
-bool write_all(int fd, std::string_view data);
+// interrupted one. A failure names the descriptor as `name` ("standard
+// output").
+Status write_all(int fd, std::string_view data, const std::string& name);
 
 // The system's reason for errno, as strerror gives it.
 std::string reason(int error);

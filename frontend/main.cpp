@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QScreen>
-#include <QSettings>
 #include <cstdio>
 #include <cstring>
 
@@ -63,7 +62,7 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   frontend::MainWindow window;
-  const bool placed = QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")).contains(QStringLiteral("geometry"));
+  const bool placed = !frontend::read_settings().geometry.isEmpty();
   window.show();
   if (!placed) {
     if (const QScreen* screen = window.screen()) {

@@ -2,41 +2,28 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
-#include <QElapsedTimer>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QSignalBlocker>
-#include <cmath>
-#include <QSettings>
-
-#include "engine/macro_names.hpp"
-#include "engine/reserved_names.hpp"
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTimer>
+#include <cmath>
 
-#include "fileio/safe_file.hpp"
-#include "engine/macro_names.hpp"
-#include "engine/mark_reason.hpp"
-#include "engine/notation_detect.hpp"
+#include "frontend/busy.hpp"
+#include "frontend/document_file.hpp"
 #include "frontend/edit_history.hpp"
-#include "frontend/elided_label.hpp"
 #include "frontend/editor_pane.hpp"
-#include "frontend/verdict_gutter.hpp"
-#include "engine/source_line.hpp"
-#include "engine/verify.hpp"
+#include "frontend/elided_label.hpp"
 #include "frontend/find_bar.hpp"
-#include "frontend/save_target.hpp"
-#include "frontend/text_file.hpp"
+#include "frontend/line_status.hpp"
+#include "frontend/pane_kind.hpp"
+#include "frontend/verdict_gutter.hpp"
 
 // The icon lives in this library's resources; they must be registered by name,
 // from outside any namespace.
@@ -45,61 +32,7 @@ static void init_resources() { Q_INIT_RESOURCE(converter); }
 namespace frontend {
 namespace {
 
-constexpr int kRecentFiles = 8;
 constexpr QSize kClientSize(640, 480);
-const QString kZ80Filter = QObject::tr("Z80 source (*.z80 *.asm *.mac *.s *.inc)");
-const QString k8080Filter = QObject::tr("8080 source (*.asm *.a80 *.mac *.s *.inc)");
-const QString kAllFilter = QObject::tr("All files (*)");
-
-// The file a document belongs to and the form to write it back in.
-const char* const kPath = "file_path";
-const char* const kEncoding = "file_encoding";
-const char* const kLineEnd = "file_line_end";
-const char* const kFinalLineEnd = "file_final_line_end";
-const char* const kConvertedFrom = "converted_from";  // 0: the Z80 pane, 1: the 8080 pane
-// What a conversion's result came from: the source's file, and the source's
-// document (a number of its own, for a source without a file).
-const char* const kSourceFile = "source_file";
-const char* const kSourceDocument = "source_document";
-const char* const kDocumentNumber = "document_number";
-
-std::u16string_view view_of(const QString& text) {
-  return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
-}
-
-// How translated lines are proven: as converted, except that a relative jump
-// proves against an absolute jump to the same target (engine/verify.hpp).
-// A conversion without that choice marks every relative jump, so its
-// verdicts are the same; and replacing a marked "jr" by "jmp" is the hand
-// fix the user makes, shown proven when the target agrees.
-engine::Options verdict_options(engine::Options options) {
-  options.jr_as_jump = true;
-  return options;
-}
-
-// A number that tells a document apart from every other in this run.
-qulonglong number_of(QTextDocument* d) {
-  static qulonglong next = 0;
-  if (!d->property(kDocumentNumber).isValid()) d->setProperty(kDocumentNumber, ++next);
-  return d->property(kDocumentNumber).toULongLong();
-}
-
-FileFormat format_of(const QTextDocument* d) {
-  FileFormat f;
-  if (d->property(kEncoding).isValid()) {
-    f.encoding = static_cast<engine::Encoding>(d->property(kEncoding).toInt());
-    f.line_end = d->property(kLineEnd).toByteArray().toStdString();
-    f.final_line_end = d->property(kFinalLineEnd).toBool();
-  }
-  return f;
-}
-
-void set_file(QTextDocument* d, const QString& path, const FileFormat& f) {
-  d->setProperty(kPath, path);
-  d->setProperty(kEncoding, static_cast<int>(f.encoding));
-  d->setProperty(kLineEnd, QByteArray::fromStdString(f.line_end));
-  d->setProperty(kFinalLineEnd, f.final_line_end);
-}
 
 QLabel* caption(const QString& text, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -140,57 +73,7 @@ class StatusBar : public QStatusBar {
   void paintEvent(QPaintEvent*) override {}
 };
 
-QSettings settings() { return QSettings(QStringLiteral("z80tools"), QStringLiteral("converter")); }
-
 }  // namespace
-
-// While the window works (opens, converts, saves): the busy cursor, the panes
-// read-only, the menus and buttons off; progress() shows a bar in the status
-// bar and lets the window paint and hear Escape.
-class MainWindow::Busy {
- public:
-  explicit Busy(MainWindow* w) : w_(w) {
-    w_->busy_ = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    for (EditorPane* p : {w_->z80_pane_, w_->i8080_pane_}) {
-      read_only_.push_back(p->isReadOnly());
-      p->setReadOnly(true);
-    }
-  }
-  ~Busy() {
-    QApplication::restoreOverrideCursor();
-    w_->z80_pane_->setReadOnly(read_only_[0]);
-    w_->i8080_pane_->setReadOnly(read_only_[1]);
-    if (bar_ != nullptr) {
-      w_->statusBar()->removeWidget(bar_);
-      delete bar_;
-      w_->menuBar()->setEnabled(true);
-      w_->to_8080_->setEnabled(true);
-      w_->to_z80_->setEnabled(true);
-    }
-    w_->busy_ = false;
-  }
-  void progress(int done, int total) {
-    if (bar_ == nullptr) {
-      bar_ = new QProgressBar(w_);
-      bar_->setObjectName(QStringLiteral("progress"));
-      bar_->setMaximumWidth(160);
-      bar_->setFormat(MainWindow::tr("%p% (Escape cancels)"));
-      w_->statusBar()->insertPermanentWidget(0, bar_);
-      w_->menuBar()->setEnabled(false);
-      w_->to_8080_->setEnabled(false);
-      w_->to_z80_->setEnabled(false);
-    }
-    bar_->setRange(0, total);
-    bar_->setValue(done);
-    QCoreApplication::processEvents();
-  }
-
- private:
-  MainWindow* w_;
-  std::vector<bool> read_only_;
-  QProgressBar* bar_ = nullptr;
-};
 
 MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(std::move(dialogs)), counts_timer_(new QTimer(this)),
@@ -277,16 +160,16 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   escape->setContext(Qt::WindowShortcut);
   connect(escape, &QShortcut::activated, this, &MainWindow::escape);
 
-  QSettings s = settings();
-  set_font_points(s.value(QStringLiteral("fontSize"), default_points_).toInt());
-  action("jr_as_jump")->setChecked(s.value(QStringLiteral("jrAsJump"), false).toBool());
-  action("keep_layout")->setChecked(s.value(QStringLiteral("keepLayout"), false).toBool());
+  const WindowSettings s = read_settings();
+  set_font_points(s.font_points != 0 ? s.font_points : default_points_);
+  action("jr_as_jump")->setChecked(s.jr_as_jump);
+  action("keep_layout")->setChecked(s.keep_layout);
   {  // the saved geometry holds the wide size already
     const QSignalBlocker quiet(action("wide_window"));
-    action("wide_window")->setChecked(s.value(QStringLiteral("wideWindow"), false).toBool());
+    action("wide_window")->setChecked(s.wide_window);
   }
   adjustSize();
-  if (!restoreGeometry(s.value(QStringLiteral("geometry")).toByteArray())) resize(sizeHint());
+  if (!restoreGeometry(s.geometry)) resize(sizeHint());
   update_title();
   update_counts();
   update_edit_actions();
@@ -328,8 +211,7 @@ void MainWindow::build_menus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
   // Ctrl+O opens into the pane that has the focus.
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
-    QAction* open = make(file, is_z80(pane) ? "open_z80" : "open_8080",
-                         is_z80(pane) ? tr("Open Z80...") : tr("Open 8080..."), {QKeySequence::Open},
+    QAction* open = make(file, kind(pane).open_action, tr(kind(pane).open_text), {QKeySequence::Open},
                          [this, pane] { choose_and_open(pane); });
     open->setShortcutContext(Qt::WidgetShortcut);
     pane->addAction(open);
@@ -395,12 +277,12 @@ void MainWindow::build_menus() {
        &MainWindow::convert_8080_to_z80);
   convert->addSeparator();
   QAction* jr = make(convert, "jr_as_jump", tr("Relative Jumps as Absolute Jumps"), {}, [this](bool on) {
-    settings().setValue(QStringLiteral("jrAsJump"), on);
+    change_settings([on](WindowSettings& s) { s.jr_as_jump = on; });
   });
   jr->setCheckable(true);
   jr->setToolTip(tr("Z80 -> 8080: jr as jmp and jr cc as jcc, one byte longer each"));
   QAction* layout = make(convert, "keep_layout", tr("Keep Columns and Case"), {}, [this](bool on) {
-    settings().setValue(QStringLiteral("keepLayout"), on);
+    change_settings([on](WindowSettings& s) { s.keep_layout = on; });
   });
   layout->setCheckable(true);
   layout->setToolTip(tr("A rewritten line keeps the columns and the case it was typed in"));
@@ -410,7 +292,15 @@ QAction* MainWindow::action(const char* name) const {
   return findChild<QAction*>(QString::fromLatin1(name));
 }
 
-QLabel* MainWindow::pane_status(const EditorPane* pane) const { return is_z80(pane) ? z80_status_ : i8080_status_; }
+QLabel* MainWindow::pane_status(const EditorPane* pane) const { return pane == z80_pane_ ? z80_status_ : i8080_status_; }
+
+const PaneKind& MainWindow::kind(const EditorPane* pane) const { return pane == z80_pane_ ? kZ80Kind : k8080Kind; }
+
+EditorPane* MainWindow::pane_of(engine::Notation notation) const {
+  return notation == engine::Notation::z80 ? z80_pane_ : i8080_pane_;
+}
+
+Busy MainWindow::working() { return Busy(this, {z80_pane_, i8080_pane_}, {to_8080_, to_z80_}, busy_); }
 
 EditorPane* MainWindow::focused_pane() const {
   const QWidget* f = QApplication::focusWidget();
@@ -418,7 +308,7 @@ EditorPane* MainWindow::focused_pane() const {
   return last_focused_;
 }
 
-EditorPane* MainWindow::other(const EditorPane* pane) const { return is_z80(pane) ? i8080_pane_ : z80_pane_; }
+EditorPane* MainWindow::other(const EditorPane* pane) const { return pane == z80_pane_ ? i8080_pane_ : z80_pane_; }
 
 void MainWindow::couple_scrolling(EditorPane* from, EditorPane* to) {
   const auto follow = [this, from, to] {
@@ -434,116 +324,6 @@ void MainWindow::couple_scrolling(EditorPane* from, EditorPane* to) {
   connect(from, &QPlainTextEdit::updateRequest, this, [follow](const QRect&, int dy) {
     if (dy != 0) follow();
   });
-}
-
-void MainWindow::convert_z80_to_8080() {
-  convert(z80_pane_, i8080_pane_, engine::translate_z80_to_8080);
-}
-
-void MainWindow::convert_8080_to_z80() {
-  convert(i8080_pane_, z80_pane_, engine::translate_8080_to_z80);
-}
-
-void MainWindow::convert(EditorPane* source, EditorPane* target, Translator translate) {
-  if (busy_) return;
-  const int top = source->first_visible_line();
-  const int caret = source->textCursor().blockNumber();
-  engine::Options options;
-  options.jr_as_jump = is_z80(source) && action("jr_as_jump")->isChecked();
-  options.keep_layout = action("keep_layout")->isChecked();
-  // The macros the source defines: their calls go through as typed.
-  engine::MacroNames macros;
-  for (QTextBlock b = source->document()->begin(); b.isValid(); b = b.next()) {
-    const QString t = b.text();
-    if (t.contains(QLatin1String("macro"), Qt::CaseInsensitive) || t.contains(QLatin1String("#define"), Qt::CaseInsensitive)) {
-      macros.learn_line(std::u16string_view(reinterpret_cast<const char16_t*>(t.utf16()), static_cast<std::size_t>(t.size())));
-    }
-  }
-  if (!macros.empty()) options.macros = &macros;
-  // Line by line from the source's own text into one text for the target.
-  QString text;
-  std::vector<int> states;
-  states.reserve(static_cast<std::size_t>(source->document()->blockCount()));
-  // Each line's verdict in the same pass, from the source line still at hand:
-  // the counts and F8 need every line's, and proving a line costs less than
-  // a second pass over the document would.
-  std::vector<engine::Proof> verdicts;
-  verdicts.reserve(states.capacity());
-  const engine::Direction direction = is_z80(source) ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
-  const engine::Options proof_options = verdict_options(options);
-  QTextBlock block = source->count_lines() > 0 ? source->document()->begin() : QTextBlock();
-  QString line;
-  // A long conversion shows its progress and keeps the window painting;
-  // Escape (or closing the window) cancels it, and then nothing changes.
-  // Meanwhile nothing may change the panes.
-  Busy busy(this);
-  QElapsedTimer clock;
-  clock.start();
-  int done = 0;
-  cancel_ = false;
-  convert_each(
-      [&]() -> std::optional<std::u16string_view> {
-        if (!block.isValid() || cancel_) return std::nullopt;
-        if (++done % 2048 == 0 && clock.elapsed() >= progress_after_ms_) {
-          busy.progress(done, source->document()->blockCount());
-          if (cancel_) return std::nullopt;
-        }
-        line = block.text();
-        block = block.next();
-        return std::u16string_view(reinterpret_cast<const char16_t*>(line.utf16()), static_cast<std::size_t>(line.size()));
-      },
-      translate, options,
-      [&](std::u16string&& out, int state) {
-        if (!states.empty()) text += QLatin1Char('\n');
-        text.append(reinterpret_cast<const QChar*>(out.data()), static_cast<qsizetype>(out.size()));
-        states.push_back(state);
-        // A comment or blank line is passed and a marked line marked, as
-        // verify_line would find: only the other lines are encoded.
-        const LineState decided = *decode_state(state);
-        if (decided.marked) {
-          verdicts.push_back(engine::Proof::marked);
-        } else if (decided.decision == engine::Decision::blank) {
-          verdicts.push_back(engine::Proof::passed);
-        } else {
-          verdicts.push_back(line_verdict(direction, view_of(line), out, proof_options));
-        }
-      });
-  if (cancel_) {
-    statusBar()->showMessage(tr("Conversion cancelled: nothing changed"), 4000);
-    return;
-  }
-  const bool one_empty_line = states.size() == 1 && text.isEmpty();
-  // The new document is shown empty and filled there: laid out once.
-  QTextDocument* document = target->make_document(QString(), false);
-  // A translation belongs to its source: the target keeps its file (and the
-  // form of that file) only when it was converted from this same source
-  // before; otherwise it is untitled, in the source's form.
-  const QTextDocument* was = target->document();
-  const QString source_file = file_of(source);
-  const qulonglong source_document = number_of(source->document());
-  const bool same_source =
-      was->property(kConvertedFrom).isValid() && was->property(kConvertedFrom).toInt() == (is_z80(source) ? 0 : 1) &&
-      (source_file.isEmpty() ? was->property(kSourceDocument).toULongLong() == source_document
-                             : was->property(kSourceFile).toString() == source_file);
-  const QString path = same_source ? was->property(kPath).toString() : QString();
-  set_file(document, path, path.isEmpty() ? format_of(source->document()) : format_of(was));
-  document->setProperty(kConvertedFrom, is_z80(source) ? 0 : 1);
-  document->setProperty(kSourceFile, source_file);
-  document->setProperty(kSourceDocument, source_document);
-  coupling_ = true;
-  history_->replace_document(target, document, is_z80(source) ? tr("conversion Z80 -> 8080") : tr("conversion 8080 -> Z80"));
-  target->fill(text, one_empty_line, states);
-  std::size_t i = 0;
-  for (QTextBlock b = document->begin(); b.isValid() && i < verdicts.size(); b = b.next(), ++i) {
-    set_verdict(b, verdicts[i]);
-  }
-  target->verdicts_changed();
-  document->setModified(!document->isEmpty());
-  target->go_to_line(std::min(caret, document->blockCount() - 1), false);
-  target->scroll_to_line(top);
-  source->scroll_to_line(top);
-  coupling_ = false;
-  statusBar()->showMessage(tr("Converted %n line(s)", nullptr, static_cast<int>(states.size())), 4000);
 }
 
 void MainWindow::undo() {
@@ -563,44 +343,6 @@ void MainWindow::follow_document(EditorPane* pane) {
   counts_timer_->start();
 }
 
-void MainWindow::reverify(int position, int, int added) {
-  // Only a converted pane's lines have verdicts; an edit there proves the
-  // lines it touched again, each against the source line beside it.
-  auto* d = qobject_cast<QTextDocument*>(sender());
-  EditorPane* pane = d == z80_pane_->document() ? z80_pane_ : d == i8080_pane_->document() ? i8080_pane_ : nullptr;
-  if (pane == nullptr || !d->property(kConvertedFrom).isValid() || busy_) return;
-  const EditorPane* source = other(pane);
-  const engine::Direction direction = is_z80(source) ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
-  const engine::Options options = verdict_options({});
-  QTextBlock last = d->findBlock(position + added);
-  if (!last.isValid()) last = d->lastBlock();
-  bool counts = false;
-  for (QTextBlock b = d->findBlock(position); b.isValid(); b = b.next()) {
-    const QTextBlock beside = source->document()->findBlockByNumber(b.blockNumber());
-    const QString s = beside.isValid() ? beside.text() : QString();
-    const QString t = b.text();
-    const engine::Proof proof = line_verdict(direction, view_of(s), view_of(t), options);
-    counts = counts || (verdict_of(b) == engine::Proof::unproven) != (proof == engine::Proof::unproven);
-    set_verdict(b, proof);
-    if (b == last) break;
-  }
-  if (counts) counts_timer_->start();
-  pane->verdicts_changed();
-}
-
-QString MainWindow::file_of(const EditorPane* pane) const { return pane->document()->property(kPath).toString(); }
-
-bool MainWindow::unsaved(const EditorPane* pane) const {
-  return pane->document()->isModified() && !pane->document()->isEmpty();
-}
-
-void MainWindow::update_title() {
-  const auto name = [this](const EditorPane* pane) {
-    const QString path = file_of(pane);
-    return (path.isEmpty() ? tr("untitled") : QFileInfo(path).fileName()) + (unsaved(pane) ? QStringLiteral("*") : QString());
-  };
-  setWindowTitle(tr("%1 | %2 - Z80 / 8080 source converter").arg(name(z80_pane_), name(i8080_pane_)));
-}
 
 void MainWindow::update_counts() {
   for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
@@ -612,7 +354,7 @@ void MainWindow::update_counts() {
     // Unproven lines are named only when there are any: the label stays short.
     const std::size_t unproven = pane->count_unproven();
     pane_status(pane)->setText(tr("%1 %2 lines, %3 marked%4%5")
-                                   .arg(is_z80(pane) ? QStringLiteral("Z80") : QStringLiteral("8080"))
+                                   .arg(QString::fromLatin1(kind(pane).name))
                                    .arg(pane->count_lines())
                                    .arg(pane->marked_lines().size())
                                    .arg(unproven > 0 ? tr(", %1 unproven").arg(unproven) : QString())
@@ -623,63 +365,31 @@ void MainWindow::update_counts() {
 
 QString MainWindow::line_description(const EditorPane* pane, int line) const {
   if (line >= static_cast<int>(pane->count_lines())) return {};
-  const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
-  if (verdict_of(pane->document()->findBlockByNumber(line)) == engine::Proof::unproven) {
-    // Why it is unproven: the proof against the source line beside it, again.
-    const EditorPane* source = other(pane);
-    const std::u16string beside = line < static_cast<int>(source->count_lines())
-                                      ? source->get_line(static_cast<std::size_t>(line))
-                                      : std::u16string();
-    const engine::Direction direction =
-        is_z80(source) ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
-    const engine::LineProof proof = engine::verify_line(direction, beside, content, verdict_options({}));
-    return tr("unproven: %1").arg(QString::fromStdString(proof.reason));
+  const std::u16string text = pane->get_line(static_cast<std::size_t>(line));
+  const EditorPane* source = other(pane);
+  const std::u16string beside =
+      line < static_cast<int>(source->count_lines()) ? source->get_line(static_cast<std::size_t>(line)) : std::u16string();
+  const LineStatus status = frontend::line_status({kind(pane).notation, text, beside,
+                                         verdict_of(pane->document()->findBlockByNumber(line)) == engine::Proof::unproven,
+                                         pane->is_marked(line), decode_state(pane->line_state(line)),
+                                         action("jr_as_jump")->isChecked()});
+  const QString detail = QString::fromStdString(status.detail);
+  QString described;
+  switch (status.kind) {
+    case LineStatus::Kind::decision: described = detail; break;
+    case LineStatus::Kind::comment: described = tr("comment"); break;
+    case LineStatus::Kind::marked: described = detail.isEmpty() ? tr("marked") : detail; break;
+    case LineStatus::Kind::unproven: described = tr("unproven: %1").arg(detail); break;
   }
-  engine::Options options;
-  options.jr_as_jump = action("jr_as_jump")->isChecked();
-  if (pane->is_marked(line)) {
-    // Why: the source line (this line without its marking) converted again.
-    std::u16string source = content;
-    const std::u16string_view marking = is_z80(pane) ? engine::k8080ToZ80Marking : engine::kZ80To8080Marking;
-    if (const std::size_t at = source.find(marking); at != std::u16string::npos) source.erase(at, marking.size());
-    const engine::Direction direction = is_z80(pane) ? engine::Direction::i8080_to_z80 : engine::Direction::z80_to_8080;
-    if (!is_z80(pane) && decode_state(pane->line_state(line)).has_value()) {
-      options.jr_as_jump = false;  // a conversion marked it: whatever the option was then, it is marked now
-    }
-    const engine::Translation t =
-        is_z80(pane) ? engine::translate_8080_to_z80(source, options) : engine::translate_z80_to_8080(source, options);
-    const engine::MarkReason reason =
-        engine::mark_reason(direction, t.outcome, std::u16string_view(source).substr(t.source_begin, t.source_end - t.source_begin));
-    if (reason.code.empty()) return tr("marked");
-    return QString::fromUtf8(reason.text.data(), static_cast<qsizetype>(reason.text.size())) + QStringLiteral(" [") +
-           QString::fromUtf8(reason.code.data(), static_cast<qsizetype>(reason.code.size())) + QLatin1Char(']');
-  }
-  std::optional<LineState> state = decode_state(pane->line_state(line));
-  if (!state) {
-    // A line no conversion wrote: how converting this pane would decide it.
-    const engine::Translation t =
-        is_z80(pane) ? engine::translate_z80_to_8080(content, options) : engine::translate_8080_to_z80(content, options);
-    state = decode_state(encode_state(t.outcome));
-  }
-  // A comment alone is a comment, not a blank line.
-  if (state->decision == engine::Decision::blank && !engine::only_blanks(content)) return tr("comment");
-  return QString::fromStdString(describe_state(*state));
+  if (status.warning.empty()) return described;
+  return described + (described.isEmpty() ? QString() : QStringLiteral("; ")) + tr("warning: ") +
+         QString::fromStdString(status.warning);
 }
 
 void MainWindow::update_line_status() {
   EditorPane* pane = focused_pane();
   const int line = pane->textCursor().blockNumber();
-  QString text = line_description(pane, line);
-  // A name the other notation reserves (a label DAD in Z80 source).
-  if (line < static_cast<int>(pane->count_lines())) {
-    const std::u16string content = pane->get_line(static_cast<std::size_t>(line));
-    const engine::Notation notation = is_z80(pane) ? engine::Notation::z80 : engine::Notation::i8080;
-    const std::vector<std::u16string_view> names = engine::reserved_names(content, notation);
-    if (!names.empty()) {
-      text += (text.isEmpty() ? QString() : QStringLiteral("; ")) + tr("warning: ") +
-              QString::fromStdString(engine::reserved_name_warning(names.front(), notation));
-    }
-  }
+  const QString text = line_description(pane, line);
   line_status_->set_full_text(text.isEmpty() ? tr("Line %1").arg(line + 1) : tr("Line %1: %2").arg(line + 1).arg(text));
 }
 
@@ -738,207 +448,17 @@ void MainWindow::set_font_points(int points) {
   points = std::clamp(points, 6, 48);
   z80_pane_->set_font_points(points);
   i8080_pane_->set_font_points(points);
-  settings().setValue(QStringLiteral("fontSize"), points);
+  change_settings([points](WindowSettings& s) { s.font_points = points; });
 }
 
-void MainWindow::choose_and_open(EditorPane* pane) {
-  const QString start = settings().value(QStringLiteral("lastFolder"), QDir::homePath()).toString();
-  const QString path = dialogs_->open_file_name(this, is_z80(pane) ? tr("Open Z80 source") : tr("Open 8080 source"),
-                                                start, (is_z80(pane) ? kZ80Filter : k8080Filter) + QStringLiteral(";;") + kAllFilter);
-  if (!path.isEmpty()) open_file(pane, path);
-}
-
-bool MainWindow::open_file(EditorPane* pane, const QString& path, bool detect) {
-  if (busy_) return false;
-  const std::string name = path.toStdString();
-  const std::optional<engine::Encoding> chosen = engine::encoding_by_name(
-      settings().value(QStringLiteral("encodings/") + QFileInfo(path).absoluteFilePath()).toString().toStdString());
-  const auto read_file = [&](bool accept_binary) {
-    Busy busy(this);
-    return read_text_file(name, accept_binary, chosen);
-  };
-  ReadResult read = read_file(false);
-  if (read.problem == ReadProblem::not_text) {
-    if (!dialogs_->ask_open_anyway(this, path)) return false;
-    read = read_file(true);
-  }
-  if (read.problem != ReadProblem::none) {
-    dialogs_->warn(this, QString::fromStdString(describe_problem(read, name)));
-    return false;
-  }
-  Busy busy(this);
-  bool detected = false;
-  if (detect) {
-    // The file's own notation picks its pane; a near tie keeps the one asked for.
-    engine::NotationCount count;
-    for (const std::u16string& line : read.file.lines) count.add_line(line);
-    if (const std::optional<engine::Notation> n = count.notation()) {
-      pane = *n == engine::Notation::z80 ? z80_pane_ : i8080_pane_;
-      detected = true;
-    }
-  }
-  QTextDocument* document = pane->make_document(read.file.lines);
-  set_file(document, QFileInfo(path).absoluteFilePath(), read.file.format);
-  history_->replace_document(pane, document, tr("open %1").arg(QFileInfo(path).fileName()));
-  pane->moveCursor(QTextCursor::Start);
-  pane->scroll_to_line(0);
-  remember_file(pane, QFileInfo(path).absoluteFilePath());
-  if (detected) {
-    statusBar()->showMessage(tr("%1 looks like %2 source: opened in the %2 pane")
-                                 .arg(QFileInfo(path).fileName(), is_z80(pane) ? tr("Z80") : tr("8080")),
-                             6000);
-  }
-  return true;
-}
-
-bool MainWindow::reopen_with_encoding(EditorPane* pane, engine::Encoding encoding) {
-  const QString path = file_of(pane);
-  if (path.isEmpty()) {
-    statusBar()->showMessage(tr("This pane has no file to read again"), 4000);
-    return false;
-  }
-  // Remembered per file: the next open reads it so too.
-  const QString key = QStringLiteral("encodings/") + QFileInfo(path).absoluteFilePath();
-  if (encoding == engine::Encoding::utf8) {
-    settings().remove(key);
-  } else {
-    settings().setValue(key, QString::fromLatin1(engine::encoding_short_name(encoding)));
-  }
-  return open_file(pane, path);
-}
-
-bool MainWindow::save(EditorPane* pane) {
-  const QString path = file_of(pane);
-  return path.isEmpty() ? save_as(pane) : write_pane(pane, path);
-}
-
-bool MainWindow::save_as(EditorPane* pane) {
-  QString start = file_of(pane);
-  const QVariant from = pane->document()->property(kConvertedFrom);
-  if (start.isEmpty() && from.isValid()) {
-    // A converted pane proposes the other pane's file with this notation's extension.
-    const EditorPane* source = from.toInt() == 0 ? z80_pane_ : i8080_pane_;
-    start = QString::fromStdString(converted_name(file_of(source).toStdString(), source == z80_pane_));
-  }
-  if (start.isEmpty()) start = settings().value(QStringLiteral("lastFolder"), QDir::homePath()).toString();
-  const QString path = dialogs_->save_file_name(this, is_z80(pane) ? tr("Save Z80 source") : tr("Save 8080 source"),
-                                                start, (is_z80(pane) ? kZ80Filter : k8080Filter) + QStringLiteral(";;") + kAllFilter);
-  return !path.isEmpty() && write_pane(pane, path);
-}
-
-bool MainWindow::write_pane(EditorPane* pane, const QString& path) {
-  if (busy_) return false;
-  const EditorPane* shown = other(pane);
-  const QString name = QFileInfo(path).fileName();
-  switch (replace_concern(path.toStdString(), file_of(shown).toStdString())) {
-    case ReplaceConcern::none: break;
-    case ReplaceConcern::other_pane:
-      if (!dialogs_->ask_replace(this, tr("%1 is the file shown in the %2 pane. Replace it with the text of the %3 pane?")
-                                           .arg(name, is_z80(shown) ? tr("Z80") : tr("8080"),
-                                                is_z80(pane) ? tr("Z80") : tr("8080")))) {
-        return false;
-      }
-      break;
-    case ReplaceConcern::read_only:
-      if (!dialogs_->ask_replace(this, tr("%1 is read-only. Replace it all the same?").arg(name))) return false;
-      break;
-    case ReplaceConcern::other_owner:
-      if (!dialogs_->ask_replace(this, tr("%1 belongs to another user. Replace it all the same?").arg(name))) return false;
-      break;
-  }
-  const bool replaces_shown = same_file(path.toStdString(), file_of(shown).toStdString());
-  QTextDocument* document = pane->document();
-  const FileFormat format = format_of(document);
-  std::string error;
-  {
-    Busy busy(this);
-    error = fileio::write_file(path.toStdString(), file_bytes(pane->all_lines(), format));
-  }
-  if (!error.empty()) {
-    dialogs_->warn(this, tr("The file was not saved: %1.").arg(QString::fromStdString(error)));
-    return false;
-  }
-  set_file(document, QFileInfo(path).absoluteFilePath(), format);
-  document->setModified(false);
-  // The other pane's text is now kept nowhere: it is unsaved (saving it puts
-  // it back).
-  if (replaces_shown) shown->document()->setModified(true);
-  remember_file(pane, QFileInfo(path).absoluteFilePath());
-  update_title();
-  statusBar()->showMessage(tr("Saved %1").arg(path), 4000);
-  return true;
-}
-
-void MainWindow::remember_file(EditorPane* pane, const QString& path) {
-  QSettings s = settings();
-  const QString key = is_z80(pane) ? QStringLiteral("recent/z80") : QStringLiteral("recent/8080");
-  QStringList recent = s.value(key).toStringList();
-  recent.removeAll(path);
-  recent.prepend(path);
-  while (recent.size() > kRecentFiles) recent.removeLast();
-  s.setValue(key, recent);
-  s.setValue(QStringLiteral("lastFolder"), QFileInfo(path).absolutePath());
-}
-
-void MainWindow::fill_recent_menu() {
-  recent_menu_->clear();
-  QSettings s = settings();
-  bool any = false;
-  for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
-    const QStringList recent = s.value(is_z80(pane) ? QStringLiteral("recent/z80") : QStringLiteral("recent/8080")).toStringList();
-    if (recent.isEmpty()) continue;
-    recent_menu_->addSection(is_z80(pane) ? tr("Z80") : tr("8080"));
-    for (const QString& path : recent) {
-      recent_menu_->addAction(path, this, [this, pane, path] { open_file(pane, path); });
-    }
-    any = true;
-  }
-  if (!any) recent_menu_->addAction(tr("No recent files"))->setEnabled(false);
-}
-
-void MainWindow::closeEvent(QCloseEvent* event) {
-  if (busy_) {  // a conversion is running: it stops, the window stays
-    cancel_ = true;
-    event->ignore();
-    return;
-  }
-  std::vector<EditorPane*> panes;
-  QStringList names;
-  for (EditorPane* pane : {z80_pane_, i8080_pane_}) {
-    if (!unsaved(pane)) continue;
-    panes.push_back(pane);
-    const QString path = file_of(pane);
-    names << (path.isEmpty() ? (is_z80(pane) ? tr("the untitled Z80 text") : tr("the untitled 8080 text"))
-                             : QFileInfo(path).fileName());
-  }
-  if (!panes.empty()) {
-    switch (dialogs_->ask_save_changes(this, names.join(tr(" and ")))) {
-      case Dialogs::Answer::cancel:
-        event->ignore();
-        return;
-      case Dialogs::Answer::save:
-        for (EditorPane* pane : panes) {
-          if (!save(pane)) {
-            event->ignore();
-            return;
-          }
-        }
-        break;
-      case Dialogs::Answer::discard:
-        break;
-    }
-  }
-  settings().setValue(QStringLiteral("geometry"), saveGeometry());
-  event->accept();
-}
 
 void MainWindow::set_wide(bool on) {
-  settings().setValue(QStringLiteral("wideWindow"), on);
+  change_settings([on](WindowSettings& s) { s.wide_window = on; });
   const QRect available = screen() != nullptr ? screen()->availableGeometry() : QRect(QPoint(), size());
   const QSize frame = frameGeometry().size() - size();
   if (!on) {
     resize(narrow_size_.isValid() ? narrow_size_ : sizeHint());
-    settings().setValue(QStringLiteral("geometry"), saveGeometry());
+    change_settings([this](WindowSettings& s) { s.geometry = saveGeometry(); });
     return;
   }
   narrow_size_ = size();
@@ -952,7 +472,7 @@ void MainWindow::set_wide(bool on) {
   // Still on the screen: moved left as far as it must.
   const int right = available.x() + available.width() - frame.width() - width;
   if (x() > right) move(std::max(available.x(), right), y());
-  settings().setValue(QStringLiteral("geometry"), saveGeometry());
+  change_settings([this](WindowSettings& s) { s.geometry = saveGeometry(); });
 }
 
 int wide_client_width(int columns, qreal column_width, int pane_chrome) {

@@ -33,15 +33,24 @@
 // do not fit are elided, with the whole text as tooltip.
 //
 // Sizes, the wide window, recent files, the last folder, the font size and
-// the relative-jump choice are remembered (QSettings).
+// the relative-jump choice are remembered (window_settings.hpp).
+//
+// The title names each pane's file ("untitled" without one), an unsaved one
+// followed by "*" (Qt's "[*]", the window modified while either is).
+// The window's code is split by job: main_window.cpp lays out, builds the
+// menus and keeps the status bar; main_window_convert.cpp converts and keeps
+// the verdicts; main_window_files.cpp opens, saves, remembers files and asks
+// before closing.
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
-#include "frontend/dialogs.hpp"
 #include "engine/text_encoding.hpp"
+#include "frontend/dialogs.hpp"
 #include "frontend/pane_commands.hpp"
+#include "frontend/window_settings.hpp"
 
 class QLabel;
 class QMenu;
@@ -50,11 +59,12 @@ class QTimer;
 
 namespace frontend {
 
+class Busy;
 class EditHistory;
 class ElidedLabel;
 class EditorPane;
 class FindBar;
-struct FileFormat;
+struct PaneKind;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -111,11 +121,17 @@ class MainWindow : public QMainWindow {
  private:
   void build_menus();
   void place(QSize size);
-  void convert(EditorPane* source, EditorPane* target, Translator translate);
+  void convert(EditorPane* source, EditorPane* target);
   void couple_scrolling(EditorPane* from, EditorPane* to);
   EditorPane* focused_pane() const;
   EditorPane* other(const EditorPane* pane) const;
-  bool is_z80(const EditorPane* pane) const { return pane == z80_pane_; }
+  // What sets the pane apart (its notation, names, marking, translator).
+  const PaneKind& kind(const EditorPane* pane) const;
+  EditorPane* pane_of(engine::Notation notation) const;
+  // The window works (opens, converts, saves) while the Busy lives.
+  Busy working();
+  // Reads the stored settings, lets `change` change them and stores them.
+  static void change_settings(const std::function<void(WindowSettings&)>& change);
   bool write_pane(EditorPane* pane, const QString& path);
   void choose_and_open(EditorPane* pane);
   void go_to_marked(bool forward);
@@ -126,7 +142,8 @@ class MainWindow : public QMainWindow {
   void update_title();
   void update_counts();
   void update_line_status();
-  // How the line was decided, or why it is marked ("" past the last line).
+  // How the line was decided, or why it is marked or unproven, and a warning
+  // for a reserved name ("" past the last line): line_status.hpp in words.
   QString line_description(const EditorPane* pane, int line) const;
   void update_edit_actions();
   void follow_document(EditorPane* pane);
@@ -153,11 +170,13 @@ class MainWindow : public QMainWindow {
   bool coupling_ = false;  // a pane is being scrolled to follow the other
   int default_points_;
   QSize narrow_size_;
-  class Busy;
   bool busy_ = false;     // opening, converting or saving
   bool cancel_ = false;   // Escape during a conversion
   int progress_after_ms_ = 500;
 };
+
+// The window's title: each pane's file name, "[*]" after an unsaved one.
+QString window_title(const QString& z80_name, bool z80_unsaved, const QString& i8080_name, bool i8080_unsaved);
 
 // The client width that gives each pane `columns` columns of `column_width`
 // pixels, a pane needing `pane_chrome` pixels more than its text.

@@ -16,21 +16,18 @@ std::optional<LineState> decode_state(int state) {
 }
 
 std::string describe_state(const LineState& s) {
-  const std::string rule = "rule " + std::to_string(s.rule);
+  // The engine's names of the decisions, in the status bar's form.
+  const std::string name(engine::decision_name(s.decision));
   switch (s.decision) {
-    case engine::Decision::rewrite: return rule + ": rewrite";
-    case engine::Decision::pass_through: return rule + ": pass-through";
-    case engine::Decision::marked: return rule + ": marking";
-    case engine::Decision::no_rule: return "no rule: marked";
-    case engine::Decision::index_register: return "index register: marked";
-    case engine::Decision::too_long: return "too long: marked";
-    case engine::Decision::macro_call: return "macro call";
-    case engine::Decision::directive: return "directive";
-    case engine::Decision::label_only: return "label only";
-    case engine::Decision::blank: return "blank";
-    case engine::Decision::statements: return s.marked ? "statements: marked" : "statements";
+    case engine::Decision::rewrite:
+    case engine::Decision::pass_through:
+    case engine::Decision::marked: return "rule " + std::to_string(s.rule) + ": " + name;
+    case engine::Decision::no_rule:
+    case engine::Decision::index_register:
+    case engine::Decision::too_long: return name + ": marked";
+    case engine::Decision::statements: return s.marked ? name + ": marked" : name;
+    default: return name;
   }
-  return {};
 }
 
 bool carries_marking(std::u16string_view line, std::u16string_view marking) {
@@ -75,7 +72,7 @@ std::vector<std::size_t> convert_pane(const Pane& source, Pane& target, Translat
 
 bool load_file(const std::string& path, Pane& pane) {
   ReadResult read = read_text_file(path, true);
-  if (read.problem != ReadProblem::none) return false;
+  if (!read.status.ok()) return false;
   pane.replace_lines(read.file.lines);
   return true;
 }

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 
 #include "engine/line_reader.hpp"
@@ -70,25 +69,25 @@ TextFile text_from_bytes(std::string_view bytes, std::optional<engine::Encoding>
 
 ReadResult read_text_file(const std::string& path, bool accept_binary, std::optional<engine::Encoding> forced) {
   ReadResult result;
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    result.problem = ReadProblem::cannot_read;
-    result.reason = std::strerror(errno);
+  const auto fail = [&](int error) {
+    result.status = fileio::Status(fileio::Status::Action::read, path, error);
     return result;
-  }
-  if (S_ISDIR(st.st_mode)) return {ReadProblem::folder, {}, {}};
-  if (!S_ISREG(st.st_mode)) return {ReadProblem::not_a_file, {}, {}};
-  if (static_cast<std::size_t>(st.st_size) > kLargestFile) return {ReadProblem::too_large, {}, {}};
+  };
+  const auto refuse = [&](fileio::Status::Refusal refusal) {
+    result.status = fileio::Status(fileio::Status::Action::read, path, refusal);
+    return result;
+  };
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return fail(errno);
+  if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+  if (!S_ISREG(st.st_mode)) return refuse(fileio::Status::Refusal::not_regular);
+  if (static_cast<std::size_t>(st.st_size) > kLargestFile) return refuse(fileio::Status::Refusal::too_large);
   // Not blocking: should the name lead to a FIFO by now, the read fails at once.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    result.problem = ReadProblem::cannot_read;
-    result.reason = std::strerror(errno);
-    return result;
-  }
+  if (fd < 0) return fail(errno);
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return {ReadProblem::not_a_file, {}, {}};
+    return refuse(fileio::Status::Refusal::not_regular);
   }
   std::string bytes;
   char buffer[1 << 16];
@@ -96,38 +95,38 @@ ReadResult read_text_file(const std::string& path, bool accept_binary, std::opti
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
-      result.problem = ReadProblem::cannot_read;
-      result.reason = std::strerror(errno);
+      const int error = errno;
       ::close(fd);
-      return result;
+      return fail(error);
     }
     if (n == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(n));
     if (bytes.size() > kLargestFile) {
       ::close(fd);
-      return {ReadProblem::too_large, {}, {}};
+      return refuse(fileio::Status::Refusal::too_large);
     }
   }
   ::close(fd);
   const engine::Encoding encoding = engine::detect_encoding(bytes);
   if (!accept_binary && !is_utf16(encoding) &&
       !looks_like_text(std::string_view(bytes).substr(engine::byte_order_mark(encoding).size()))) {
-    return {ReadProblem::not_text, {}, {}};
+    return refuse(fileio::Status::Refusal::not_text);
   }
   result.file = text_from_bytes(bytes, forced);
   return result;
 }
 
-std::string describe_problem(const ReadResult& result, const std::string& path) {
-  switch (result.problem) {
-    case ReadProblem::cannot_read: return "Cannot read " + path + ": " + result.reason + ".";
-    case ReadProblem::folder: return path + " is a folder, not a file.";
-    case ReadProblem::not_a_file: return path + " is not a regular file (a device, a FIFO or a socket).";
-    case ReadProblem::too_large: return path + " is larger than 64 MiB, more than a source pane holds.";
-    case ReadProblem::not_text: return path + " does not look like a text file.";
-    case ReadProblem::none: break;
+std::string describe_problem(const fileio::Status& status) {
+  const std::string& path = status.path();
+  switch (status.refusal()) {
+    case fileio::Status::Refusal::not_regular: return path + " is not a regular file (a device, a FIFO or a socket).";
+    case fileio::Status::Refusal::too_large: return path + " is larger than 64 MiB, more than a source pane holds.";
+    case fileio::Status::Refusal::not_text: return path + " does not look like a text file.";
+    default: break;
   }
-  return {};
+  if (status.ok()) return {};
+  if (status.error() == EISDIR) return path + " is a folder, not a file.";
+  return "Cannot read " + path + ": " + status.reason() + ".";
 }
 
 std::string file_bytes(const std::vector<std::u16string>& lines, const FileFormat& format) {

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "engine/text_encoding.hpp"
+#include "fileio/status.hpp"
 
 namespace frontend {
 
@@ -46,12 +47,11 @@ struct TextFile {
   FileFormat format;
 };
 
-enum class ReadProblem { none, cannot_read, folder, not_a_file, too_large, not_text };
-
 struct ReadResult {
-  ReadProblem problem = ReadProblem::none;
-  std::string reason;  // for cannot_read: the system's reason
-  TextFile file;       // with problem none
+  // Why the file was not read: the system's errno (EISDIR for a folder), or
+  // Refusal::not_regular, too_large or not_text.
+  fileio::Status status;
+  TextFile file;  // when status is ok
 };
 
 // Reads the file at path. With accept_binary, a file that does not look like
@@ -64,8 +64,9 @@ ReadResult read_text_file(const std::string& path, bool accept_binary,
 TextFile text_from_bytes(std::string_view bytes, std::optional<engine::Encoding> forced = std::nullopt);
 bool looks_like_text(std::string_view bytes);
 
-// A message for a refused or unreadable file, naming it.
-std::string describe_problem(const ReadResult& result, const std::string& path);
+// The window's sentence for a file that was refused or could not be read,
+// naming it: "Cannot read NAME: REASON.", "NAME is a folder, not a file.", ...
+std::string describe_problem(const fileio::Status& status);
 
 // The bytes of a file holding these lines in this form.
 std::string file_bytes(const std::vector<std::u16string>& lines, const FileFormat& format);

@@ -63,42 +63,39 @@ int fail(const std::string& message, int status) {
   return status;
 }
 
-// Reads a whole file (at most limit + 1 bytes). Returns an error message, or
-// "" with the data.
-std::string read_file(const std::string& name, std::vector<std::uint8_t>& data, struct stat& st,
-                      std::size_t limit = tapegen::kMaxData) {
+// Reads a whole file (at most limit + 1 bytes: more is not a failure here, the
+// caller tells by the size).
+fileio::Status read_file(const std::string& name, std::vector<std::uint8_t>& data, struct stat& st,
+                         std::size_t limit = tapegen::kMaxData) {
   const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return "cannot read " + name + ": " + fileio::reason(errno);
+  if (fd < 0) return fileio::Status(fileio::Status::Action::read, name, errno);
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return "cannot read " + name + ": " + fileio::reason(EISDIR);
+    return fileio::Status(fileio::Status::Action::read, name, EISDIR);
   }
-  int error = 0;
-  const tapegen::ReadResult read = tapegen::read_input(
-      [fd, &error](std::uint8_t* buffer, std::size_t size) -> long {
+  const fileio::Status read = tapegen::read_input(
+      [fd](std::uint8_t* buffer, std::size_t size) -> long {
         ssize_t n;
         do {
           n = ::read(fd, buffer, size);
         } while (n < 0 && errno == EINTR);
-        if (n < 0) error = errno;
-        return n;
+        return n < 0 ? -errno : n;
       },
-      data, limit);
+      name, data, limit);
   ::close(fd);
-  if (read == tapegen::ReadResult::error) return "cannot read " + name + ": " + fileio::reason(error);
-  return {};
+  return read.refusal() == fileio::Status::Refusal::too_large ? fileio::Status() : read;
 }
 
 // Flushes standard output; status, or 1 when it could not be written.
 int finish(int status) {
-  const std::string error = fileio::finish_standard_output();
-  return error.empty() ? status : fail(error, 1);
+  const fileio::Status flushed = fileio::finish_standard_output();
+  return flushed.ok() ? status : fail(flushed.message(), 1);
 }
 
 int info(const std::string& name) {
   std::vector<std::uint8_t> data;
   struct stat st {};
-  if (const std::string error = read_file(name, data, st, tapegen::kMaxImage); !error.empty()) return fail(error, 1);
+  if (const fileio::Status read = read_file(name, data, st, tapegen::kMaxImage); !read.ok()) return fail(read.message(), 1);
   const auto image = tapegen::read_image(data);
   if (!image || data.size() > tapegen::kMaxImage) {
     // Of a larger file only the first byte beyond an image's size was read.
@@ -174,7 +171,7 @@ int main(int argc, char** argv) {
 
   std::vector<std::uint8_t> data;
   struct stat in_stat {};
-  if (const std::string error = read_file(input, data, in_stat); !error.empty()) return fail(error, 1);
+  if (const fileio::Status read = read_file(input, data, in_stat); !read.ok()) return fail(read.message(), 1);
   const std::size_t fit = tapegen::capacity(*start);
   char range[64];
   std::snprintf(range, sizeof range, "at %04X an image holds 1 to %zu bytes (%04X-FFFF)", *start, fit, *start);
@@ -196,11 +193,9 @@ int main(int argc, char** argv) {
   }
   const std::vector<std::uint8_t> image = tapegen::make_image(*start, data);
   const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
-  if (to_stdout) {
-    if (!fileio::write_all(STDOUT_FILENO, bytes)) return fail("cannot write standard output: " + fileio::reason(errno), 1);
-  } else if (const std::string error = fileio::write_file(output, bytes, keep); !error.empty()) {
-    return fail(error, 1);
-  }
+  const fileio::Status written =
+      to_stdout ? fileio::write_all(STDOUT_FILENO, bytes, "standard output") : fileio::write_file(output, bytes, keep);
+  if (!written.ok()) return fail(written.message(), 1);
   if (verbose) {
     const std::string line = tapegen::describe(to_stdout ? "<stdout>" : output, *tapegen::read_image(image));
     std::fprintf(to_stdout ? stderr : stdout, "%s\n", line.c_str());

@@ -5,22 +5,23 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "fileio/status.hpp"
 #include "tapegen/image.hpp"
 
 namespace tapegen {
 
 // Reads up to size bytes into buffer: the count read, 0 at the end of the data,
-// or a negative number on a read error.
+// or minus the errno on a read error.
 using ReadBlock = std::function<long(std::uint8_t* buffer, std::size_t size)>;
 
-enum class ReadResult { ok, error, too_large };
-
-// Fills data with everything read reports until its end. Stops with too_large
-// as soon as more than `limit` bytes have come (data then holds limit + 1
-// bytes), and with error at the first failed read (data then holds what came
-// before it).
-ReadResult read_input(const ReadBlock& read, std::vector<std::uint8_t>& data, std::size_t limit = kMaxData);
+// Fills data with everything read reports until its end; `name` names the
+// input in a failure. Fails with Refusal::too_large as soon as more than
+// `limit` bytes have come (data then holds limit + 1 bytes), and with the
+// errno of the first failed read (data then holds what came before it).
+fileio::Status read_input(const ReadBlock& read, const std::string& name, std::vector<std::uint8_t>& data,
+                          std::size_t limit = kMaxData);
 
 }  // namespace tapegen

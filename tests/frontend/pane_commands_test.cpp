@@ -1,4 +1,5 @@
 // The pane commands over in-memory panes: no window needed.
+#include "frontend/line_status.hpp"
 #include "frontend/pane_commands.hpp"
 #include "frontend/text_file.hpp"
 
@@ -25,6 +26,61 @@ TEST(ConvertPane, ReplacesTargetLineByLine) {
   EXPECT_TRUE(convert_pane(empty, back, engine::translate_8080_to_z80).empty());
   EXPECT_EQ(back.count_lines(), 0u);
 }
+
+// The status bar's wording of a decision: the engine's names, "rule N: " before a rule's.
+TEST(DescribeState, StatusBarWording) {
+  using engine::Decision;
+  const struct {
+    LineState state;
+    const char* want;
+  } kCases[] = {
+      {{Decision::rewrite, 21, false}, "rule 21: rewrite"},       {{Decision::pass_through, 3, false}, "rule 3: pass-through"},
+      {{Decision::marked, 7, true}, "rule 7: marking"},           {{Decision::no_rule, 0, true}, "no rule: marked"},
+      {{Decision::index_register, 0, true}, "index register: marked"}, {{Decision::too_long, 0, true}, "too long: marked"},
+      {{Decision::statements, 0, true}, "statements: marked"},    {{Decision::statements, 0, false}, "statements"},
+      {{Decision::macro_call, 0, false}, "macro call"},           {{Decision::label_only, 0, false}, "label only"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(describe_state(c.state), c.want);
+}
+
+// The status bar's account of one line, without the window. Each row names
+// only the facts it needs; the rest keep their defaults.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+TEST(LineStatus, DecidedMarkedUnprovenOrWarned) {
+  using engine::Notation;
+  using Kind = LineStatus::Kind;
+  const LineState marked{engine::Decision::index_register, 0, true};
+  const struct {
+    LineFacts line;
+    Kind kind;
+    std::string detail, warning;
+  } kCases[] = {
+      {{.notation = Notation::z80, .text = u"\tld\ta,b"}, Kind::decision, "rule 21: rewrite", ""},
+      {{.notation = Notation::z80, .text = u"\t; note"}, Kind::comment, "", ""},
+      {{.notation = Notation::i8080, .text = u""}, Kind::decision, "blank", ""},
+      {{.notation = Notation::i8080, .text = u"; cannot convert:\tld\ta,(ix+1)", .marked = true, .state = marked},
+       Kind::marked, "(ix+d): index registers do not exist on the 8080 [index-register]", ""},
+      // Marked by a conversion: the reason holds whatever the relative-jump choice is now.
+      {{.notation = Notation::i8080, .text = u"; cannot convert:\tjr\tloop", .marked = true, .state = marked,
+        .jr_as_jump = true},
+       Kind::marked,
+       "jr: relative jump; the 8080 has none (the Convert menu or --jr-as-jump can make it an absolute jump) "
+       "[relative-jump]",
+       ""},
+      {{.notation = Notation::i8080, .text = u"\tmov\ta,c", .beside = u"\tld\ta,b", .unproven = true},
+       Kind::unproven, "the source encodes as 78, the translation as 79", ""},
+      {{.notation = Notation::z80, .text = u"dad:\tnop"}, Kind::decision, "rule 37: pass-through",
+       "dad is a mnemonic in 8080 notation; rename it"},
+  };
+  for (const auto& c : kCases) {
+    const LineStatus got = line_status(c.line);
+    EXPECT_EQ(got.kind, c.kind) << got.detail;
+    EXPECT_EQ(got.detail, c.detail);
+    EXPECT_EQ(got.warning, c.warning);
+  }
+}
+#pragma GCC diagnostic pop
 
 class LoadFile : public ::testing::Test {
  protected:
@@ -69,6 +125,24 @@ TEST_F(LoadFile, UnreadableFileLeavesThePane) {
   EXPECT_FALSE(load_file(path("missing"), pane));
   EXPECT_FALSE(load_file(std::filesystem::temp_directory_path().string(), pane));  // a folder
   EXPECT_EQ(pane.lines(), (Lines{u"keep", u"me"}));
+}
+
+// What the window says of a file it did not open: the file layer's status in
+// the window's own sentences.
+TEST_F(LoadFile, RefusalsInTheWindowsWords) {
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  const struct {
+    std::string path;
+    bool accept_binary;
+    std::string want;
+  } kCases[] = {
+      {path("missing"), true, "Cannot read " + path("missing") + ": No such file or directory."},
+      {folder, true, folder + " is a folder, not a file."},
+      {"/dev/null", true, "/dev/null is not a regular file (a device, a FIFO or a socket)."},
+      {write("bin", std::string("a\0b", 3)), false, path("bin") + " does not look like a text file."},
+      {path("bin"), true, ""},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(describe_problem(read_text_file(c.path, c.accept_binary).status), c.want);
 }
 
 // The window marks a line by its text (so that undo brings marks back): a

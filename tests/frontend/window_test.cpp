@@ -25,6 +25,7 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 #include <sys/stat.h>
 
 #include <deque>
@@ -43,6 +44,10 @@
 using frontend::Dialogs;
 using frontend::EditorPane;
 using frontend::MainWindow;
+using frontend::WindowSettings;
+using frontend::add_recent;
+using frontend::chosen_encoding;
+using frontend::read_settings;
 
 namespace {
 
@@ -426,16 +431,19 @@ class WindowTest : public QObject {
 
   void title_and_proposed_name() {
     MainWindow& w = *window_;
-    QCOMPARE(w.windowTitle(), QStringLiteral("untitled | untitled - Z80 / 8080 source converter"));
+    // The title as shown: Qt puts "*" for the "[*]" after an unsaved pane's name.
+    QVERIFY(!w.isWindowModified());
+    QCOMPARE(w.windowHandle()->title(), QStringLiteral("untitled | untitled - Z80 / 8080 source converter"));
     const QString path = dir_->filePath(QStringLiteral("prog.z80"));
     write_bytes(path, "\tld\ta,b\n");
     QVERIFY(w.open_file(w.z80_pane(), path));
-    QCOMPARE(w.windowTitle(), QStringLiteral("prog.z80 | untitled - Z80 / 8080 source converter"));
+    QCOMPARE(w.windowHandle()->title(), QStringLiteral("prog.z80 | untitled - Z80 / 8080 source converter"));
     w.z80_pane()->setFocus();
     QTest::keyClick(w.z80_pane(), Qt::Key_X);
-    QCOMPARE(w.windowTitle(), QStringLiteral("prog.z80* | untitled - Z80 / 8080 source converter"));
+    QCOMPARE(w.windowHandle()->title(), QStringLiteral("prog.z80* | untitled - Z80 / 8080 source converter"));
+    QVERIFY(w.isWindowModified());
     w.convert_z80_to_8080();
-    QCOMPARE(w.windowTitle(), QStringLiteral("prog.z80* | untitled* - Z80 / 8080 source converter"));
+    QCOMPARE(w.windowHandle()->title(), QStringLiteral("prog.z80* | untitled* - Z80 / 8080 source converter"));
     // A converted pane proposes the other pane's name with its own extension.
     script_.file_names.push_back(QString());
     QVERIFY(!w.save_as(w.i8080_pane()));
@@ -738,6 +746,41 @@ class WindowTest : public QObject {
     reopen();
     emit window_->action("recent")->menu()->aboutToShow();
     QCOMPARE(action_texts(window_->action("recent")->menu()), (QStringList{"Z80", a, "8080", b}));
+  }
+
+  // Settings an earlier version stored are read by the same keys.
+  void stored_settings_are_read() {
+    QSettings raw(QStringLiteral("z80tools"), QStringLiteral("converter"));
+    raw.setValue(QStringLiteral("fontSize"), 13);
+    raw.setValue(QStringLiteral("keepLayout"), true);
+    raw.setValue(QStringLiteral("lastFolder"), QStringLiteral("/src"));
+    raw.setValue(QStringLiteral("recent/8080"), QStringList{QStringLiteral("/src/a.asm")});
+    raw.setValue(QStringLiteral("encodings//src/b.z80"), QStringLiteral("cp866"));
+    raw.sync();
+    const WindowSettings s = read_settings();
+    QCOMPARE(s.font_points, 13);
+    QVERIFY(s.keep_layout && !s.jr_as_jump && !s.wide_window);
+    QCOMPARE(s.last_folder, QStringLiteral("/src"));
+    QCOMPARE(s.recent_8080, QStringList{QStringLiteral("/src/a.asm")});
+    QVERIFY(s.recent_z80.isEmpty());
+    QCOMPARE(chosen_encoding(QStringLiteral("/src/b.z80")), std::optional(engine::Encoding::cp866));
+  }
+
+  void recent_lists_keep_the_newest_eight() {
+    const QStringList eight = {"1", "2", "3", "4", "5", "6", "7", "8"};
+    const struct {
+      QStringList before;
+      QString path;
+      QStringList after;
+    } kCases[] = {
+        {{}, "a", {"a"}},
+        {{"a", "b", "c"}, "c", {"c", "a", "b"}},  // once, moved to the front
+        {eight, "9", {"9", "1", "2", "3", "4", "5", "6", "7"}},
+    };
+    for (auto c : kCases) {
+      add_recent(c.before, c.path);
+      QCOMPARE(c.before, c.after);
+    }
   }
 
   void scrolling_together_by_keys() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "tapegen/read_input.hpp"
 
 namespace tapegen {
@@ -85,7 +87,7 @@ TEST(Tapegen, ReadsImagesBack) {
 // the end of the data, or a read error if fail_at_end is set.
 ReadBlock fake_reader(std::size_t total, std::size_t block, bool fail_at_end) {
   return [=, given = std::size_t{0}](std::uint8_t* buffer, std::size_t size) mutable -> long {
-    if (given == total) return fail_at_end ? -1 : 0;
+    if (given == total) return fail_at_end ? -EIO : 0;
     const std::size_t n = std::min({block, size, total - given});
     std::fill(buffer, buffer + n, 0xAB);
     given += n;
@@ -94,22 +96,24 @@ ReadBlock fake_reader(std::size_t total, std::size_t block, bool fail_at_end) {
 }
 
 TEST(Tapegen, ReadInput) {
+  using fileio::Status;
+  const Status too_large(Status::Action::read, "in", Status::Refusal::too_large);
   const struct {
     std::size_t total, block;
     bool fail;
-    ReadResult want;
+    Status want;
     std::size_t kept;
   } kCases[] = {
-      {0, 4096, false, ReadResult::ok, 0},
-      {3, 4096, false, ReadResult::ok, 3},
-      {kMaxData, 1000, false, ReadResult::ok, kMaxData},
-      {kMaxData + 1, 65536, false, ReadResult::too_large, kMaxData + 1},
-      {10 * kMaxData, 65536, false, ReadResult::too_large, kMaxData + 1},  // stops reading early
-      {5000, 4096, true, ReadResult::error, 5000},                        // fails mid-way
+      {0, 4096, false, {}, 0},
+      {3, 4096, false, {}, 3},
+      {kMaxData, 1000, false, {}, kMaxData},
+      {kMaxData + 1, 65536, false, too_large, kMaxData + 1},
+      {10 * kMaxData, 65536, false, too_large, kMaxData + 1},                    // stops reading early
+      {5000, 4096, true, Status(Status::Action::read, "in", EIO), 5000},  // fails mid-way, with its errno
   };
   for (const auto& c : kCases) {
     Bytes data;
-    EXPECT_EQ(read_input(fake_reader(c.total, c.block, c.fail), data), c.want) << c.total;
+    EXPECT_EQ(read_input(fake_reader(c.total, c.block, c.fail), "in", data), c.want) << c.total;
     EXPECT_EQ(data.size(), c.kept) << c.total;
   }
 }
