@@ -103,6 +103,11 @@ Translation translate_8080_to_z80_reference(std::u16string_view line, const Opti
 
 enum class Direction { z80_to_8080, i8080_to_z80 };
 
+// The marking of a line the direction cannot convert.
+inline std::u16string_view marking(Direction direction) {
+  return direction == Direction::z80_to_8080 ? kZ80To8080Marking : k8080ToZ80Marking;
+}
+
 // Where the statements of a line stand, in the source line and in the output
 // (after the labels and the marking, before the comment): indices from 0, end
 // exclusive; in the output, of the bytes in `out` (including what it held).
