@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -18,7 +19,6 @@ namespace cli {
 namespace {
 
 constexpr std::size_t kBatch = 4 << 20;       // bytes of lines translated together
-constexpr std::size_t kOut = kBatch * 5 / 4;  // output bytes of a batch (a translation is a little longer)
 constexpr std::size_t kShownLength = 200;     // bytes of a statement shown in a diagnostic
 
 // The statement as shown in a diagnostic: blanks made single spaces, trimmed,
@@ -318,9 +318,10 @@ class StreamTranslator::Pool {
 
 StreamTranslator::StreamTranslator(unsigned threads)
     : pool_(std::make_unique<Pool>(std::max(1u, threads))), workers_(pool_->size()) {
-  // The buffers get their size once: memory touched for the first time in
-  // every batch would cost more than the translation.
-  for (Worker& w : workers_) w.out.reserve(kOut / workers_.size() + (1 << 20));
+  // The buffers get their size once (a share's output is a little longer
+  // than its source): memory touched for the first time in every batch would
+  // cost more than the translation.
+  for (Worker& w : workers_) w.out.reserve(kBatch * 5 / 4 / workers_.size() + (1 << 20));
 }
 
 StreamTranslator::~StreamTranslator() = default;

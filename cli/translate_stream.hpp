@@ -12,6 +12,11 @@
 // (CR LF, LF or a lone CR; LF after a zero byte or with no line end at all);
 // the last line has one only if the input's last line had one.
 //
+// The parts: an InputReader decodes what is read, a BatchCutter finds the
+// batches of whole lines in it, the translator's workers translate a share
+// each, and an OrderedWriter writes the shares in input order
+// (cli/stream_parts.hpp).
+//
 // Diagnostics go out line by line, as they come: with `check`, every marked
 // line as "NAME:LINE: cannot convert: STATEMENT"; with `explain`, every line as
 // "NAME:LINE: DECISION: STATEMENT -> TRANSLATION" (for a line without a
