@@ -12,6 +12,11 @@
 // (CR LF, LF or a lone CR; LF after a zero byte or with no line end at all);
 // the last line has one only if the input's last line had one.
 //
+// The parts: an InputReader decodes what is read, a BatchCutter finds the
+// batches of whole lines in it, the translator's workers translate a share
+// each, and an OrderedWriter writes the shares in input order
+// (cli/stream_parts.hpp).
+//
 // Diagnostics go out line by line, as they come: with `check`, every marked
 // line as "NAME:LINE: cannot convert: STATEMENT"; with `explain`, every line as
 // "NAME:LINE: DECISION: STATEMENT -> TRANSLATION" (for a line without a
@@ -21,10 +26,12 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
+#include <vector>
+
+#include "cli/stream_parts.hpp"
 
 #include "engine/macro_names.hpp"
 #include "engine/pipeline.hpp"
@@ -61,11 +68,35 @@ struct StreamResult {
   bool write_failed = false;  // the output or the diagnostics could not be written
 };
 
-// Reads up to size bytes: the count, 0 at the end, or -1 with errno set.
-using ReadBlock = std::function<long(char* buffer, std::size_t size)>;
-// Writes all of the bytes; false on failure.
-using WriteBytes = std::function<bool(std::string_view bytes)>;
+// Translates inputs one after another with the same threads. Each thread has
+// its own state (its share's output, the proofs of the lines it saw lately and
+// its scratch space), made once with the translator and used by that thread
+// alone. Not thread-safe: one translate() at a time.
+class StreamTranslator {
+ public:
+  // Starts threads - 1 threads (1 for 0) that live as long as the translator;
+  // throws std::system_error when one cannot be started.
+  explicit StreamTranslator(unsigned threads);
+  ~StreamTranslator();
+  StreamTranslator(const StreamTranslator&) = delete;
+  StreamTranslator& operator=(const StreamTranslator&) = delete;
 
+  // Translates one input with the translator's threads (options.threads is
+  // not looked at). read, write, diagnostics and options.macros must outlive
+  // the call; nothing of them is kept after it.
+  StreamResult translate(const ReadBlock& read, const WriteBytes& write, const WriteBytes& diagnostics,
+                         const StreamOptions& options);
+
+ private:
+  class Pool;
+  struct Worker;
+  class Lines;
+  std::unique_ptr<Pool> pool_;
+  std::vector<Worker> workers_;  // one a thread, numbered as the pool's parts
+};
+
+// One input with a translator of options.threads threads of its own; when the
+// threads cannot be started, says why in threads_error and reads nothing.
 StreamResult translate_stream(const ReadBlock& read, const WriteBytes& write, const WriteBytes& diagnostics,
                               const StreamOptions& options);
 

@@ -1,7 +1,6 @@
 // Bytes of a text file -> lines.
 //
-// A carriage return followed by a line feed, a line feed, a lone carriage return
-// and a zero byte each end a line; the bytes that end a line are not part of it.
+// Lines end as engine/line_end.hpp says (CR LF, LF, a lone CR, a zero byte).
 // A line end after the last line adds no empty line, so an empty file has no
 // lines and "a\n" has one. Each line is decoded as UTF-8 without byte-order-mark
 // handling (a mark stays as the first character); ill-formed bytes become U+FFFD.
@@ -11,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/line_end.hpp"
 #include "engine/utf.hpp"
 
 namespace engine {
@@ -34,20 +34,13 @@ LineEnds for_each_line(std::string_view bytes, EachLine&& each_line) {
   bool seen_end = false;
   std::u16string buffer;
   std::size_t start = 0;
-  for (std::size_t i = 0; i < bytes.size();) {
-    const char b = bytes[i];
-    if (b != '\r' && b != '\n' && b != '\0') {
-      ++i;
-      continue;
-    }
+  for (std::size_t i = find_line_end(bytes); i < bytes.size(); i = find_line_end(bytes, start)) {
     buffer.clear();
     append_utf16(buffer, bytes.substr(start, i - start));
     each_line(std::u16string_view(buffer));
-    const bool crlf = b == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
-    if (!seen_end) ends.first_end_crlf = crlf;
+    if (!seen_end) ends.first_end_crlf = is_crlf(bytes, i);
     seen_end = true;
-    i += crlf ? 2 : 1;
-    start = i;
+    start = after_line_end(bytes, i);
   }
   if (start < bytes.size()) {
     buffer.clear();

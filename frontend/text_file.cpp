@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "engine/line_end.hpp"
 #include "engine/line_reader.hpp"
 #include "engine/notation_detect.hpp"
 #include "engine/utf.hpp"
@@ -56,8 +57,9 @@ TextFile text_from_bytes(std::string_view bytes, std::optional<engine::Encoding>
       bytes = utf8;
     }
   }
-  const std::size_t end = bytes.find_first_of(std::string_view("\r\n\0", 3));
-  if (end != std::string_view::npos) file.format.line_end = bytes.substr(end, 2) == "\r\n" ? "\r\n" : bytes[end] == '\r' ? "\r" : "\n";
+  if (const std::size_t end = engine::find_line_end(bytes); end < bytes.size()) {
+    file.format.line_end = engine::line_end_spelling(bytes, end);
+  }
   engine::ReadLines read = engine::read_lines(bytes);
   file.format.final_line_end = read.ends_with_line_end || bytes.empty();
   file.lines = std::move(read.lines);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/line_end.hpp"
+
 namespace engine {
 namespace {
 
@@ -35,6 +37,33 @@ TEST(LineReader, SplitsAndDecodes) {
     EXPECT_EQ(got.lines, c.want) << c.bytes;
     EXPECT_EQ(got.first_end_crlf, c.crlf) << c.bytes;
     EXPECT_EQ(got.ends_with_line_end, c.final_end) << c.bytes;
+  }
+}
+
+// The first line end at or after `from`, eight bytes at a time and byte by
+// byte after, and how it is written back.
+struct EndCase {
+  std::string_view text;
+  std::size_t from, at;
+  std::string_view spelling;
+};
+using namespace std::literals;
+const EndCase kEnds[] = {
+    {"abcdefgh\n", 0, 8, "\n"},
+    {"abcdefghijklmnop\r\n", 0, 16, "\r\n"},
+    {"abcdefghijk\0lm"sv, 0, 11, "\n"},
+    {"\x8A\x8D\x80\xFF\x0A\x8D\x8D\x8D\x8D", 0, 4, "\n"},  // high bytes are not line ends
+    {"a\rbcdefghij\r", 1, 1, "\r"},
+    {"a\rbcdefghij\r", 2, 11, "\r"},  // a CR last of all is alone
+    {"a\r\n", 1, 1, "\r\n"},
+    {"abcdefghijklmnopq", 3, 17, ""},
+};
+TEST(LineEnd, FoundAndSpelled) {
+  for (const auto& c : kEnds) {
+    EXPECT_EQ(find_line_end(c.text, c.from), c.at) << c.text;
+    if (c.at < c.text.size()) {
+      EXPECT_EQ(line_end_spelling(c.text, c.at), c.spelling) << c.text;
+    }
   }
 }
 
