@@ -57,6 +57,7 @@ struct ProofMemory {
 
 // One thread's share of a batch and the state it keeps from batch to batch.
 struct StreamTranslator::Worker {
+  engine::Translator translator;  // the engine's scratch and memories for this worker's thread
   std::string out, diagnostics;
   std::size_t lines = 0, marked = 0;
   std::size_t proofs[4] = {};  // with `verify`: lines by engine::Proof
@@ -106,7 +107,7 @@ class StreamTranslator::Lines {
 
   void one(std::string_view line, std::size_t number, Worker& part) const {
     const std::size_t base = part.out.size();
-    const engine::LineInfo info = engine::translate_utf8_line(options_.direction, line, options_.engine, part.out);
+    const engine::LineInfo info = part.translator.translate_utf8_line(options_.direction, line, options_.engine, part.out);
     if (engine::is_not_convertible(info.outcome)) ++part.marked;
     if (options_.verify) verify_utf8(line, info, base, number, part);
     if (!options_.check && !options_.explain) return;
@@ -130,7 +131,7 @@ class StreamTranslator::Lines {
   // The same for a line already decoded.
   void one(std::u16string_view line, std::size_t number, Worker& part) const {
     const std::size_t base = part.out.size();
-    const engine::LineInfo info = engine::translate_line(options_.direction, line, options_.engine, part.out);
+    const engine::LineInfo info = part.translator.translate_line(options_.direction, line, options_.engine, part.out);
     if (engine::is_not_convertible(info.outcome)) ++part.marked;
     if (options_.verify) verify(line, info, base, number, part);
     if (!options_.check && !options_.explain) return;
