@@ -105,10 +105,18 @@ Verdict mark_memory_load(Code& code) {
   return ops.count == 2 && enclosed(code, ops.at[1]).size() > 0 ? Verdict::mark : Verdict::next;
 }
 
-// The source operand of an 8-bit load, upper-cased, without blanks around it.
-std::u16string load_operand(const Code& code) {
+// Text without the spaces at either end (tabs stay).
+std::u16string_view trim_spaces(std::u16string_view text) {
+  const std::size_t first = text.find_first_not_of(u' ');
+  if (first == kNone) return {};
+  return text.substr(first, text.find_last_not_of(u' ') - first + 1);
+}
+
+// The source operand of an 8-bit load, without the spaces around it. A view
+// of the code field: valid until the field changes.
+std::u16string_view load_operand(const Code& code) {
   const Operands ops = operands(code);
-  return ops.count < 2 ? std::u16string() : trim_blanks(upper_text(text_of(code, ops.at[1])));
+  return ops.count < 2 ? std::u16string_view() : trim_spaces(text_of(code, ops.at[1]));
 }
 
 // A register letter with more after a blank ("b : inc hl", "b \ inc hl"): a
@@ -130,7 +138,7 @@ Verdict store_through_hl(Code& code) {
   if (!matches(second, code)) return Verdict::next;
   if (source_in_memory(code)) return Verdict::mark;
   hl_to_m(code);
-  const std::u16string operand = load_operand(code);
+  const std::u16string_view operand = load_operand(code);
   if (register_and_more(operand)) return Verdict::mark;
   const bool reg = is_register_letter(operand, false);
   replace_in_place(code.text, u"ld", reg ? u"mov" : u"mvi", 0, 1);
@@ -145,13 +153,13 @@ Verdict general_load(Code& code) {
   // One character of "abcdehlm|" before the comma: the operand is read below.
   static const Regex* const second = regex_compile(uR"(ld[\t, ]{1,}[a|b|c|d|e|h|l|m]\,)");
   if (!matches(second, code)) return Verdict::next;
-  const std::u16string operand = load_operand(code);
+  const std::u16string_view operand = load_operand(code);
   if (register_and_more(operand)) return Verdict::mark;
   if (is_register_letter(operand, true)) {
     replace_in_place(code.text, u"ld", u"mov", 0, 1);
     return Verdict::rewrite;
   }
-  if (operand == u"R" || operand == u"I" || source_in_memory(code)) return Verdict::mark;
+  if (is_word(operand, u"r") || is_word(operand, u"i") || source_in_memory(code)) return Verdict::mark;
   replace_in_place(code.text, u"ld", u"mvi", 0, 1);
   return Verdict::rewrite;
 }
@@ -216,18 +224,21 @@ Verdict relative_jump(Code& code) {
 // it, without tabs, trimmed of spaces.
 enum class Operand { word, whole };
 
-bool has_register_operand(const std::u16string& code, std::u16string_view mnemonic, Operand variant) {
+bool has_register_operand(std::u16string_view code, std::u16string_view mnemonic, Operand variant) {
   const std::size_t at = find_text(code, mnemonic, 0, kAnyCase);
   if (at == kNone) return false;  // the rule's pattern found the mnemonic: not reached
-  std::u16string rest = upper_text(tail_text(code, at + 3));
-  const auto start = rest.find_first_not_of(u"\t, ");
-  rest.erase(0, start == kNone ? rest.size() : start);
-  if (variant == Operand::word) {
-    rest.resize(std::min(rest.size(), rest.find_first_of(u"\t ")));
-  } else {
-    rest = trim_blanks(replace_text(rest, u"\t", u""));
-  }
-  return is_register_letter(rest, true);
+  std::u16string_view rest = code.substr(std::min(code.size(), at + 3));
+  rest.remove_prefix(std::min(rest.size(), rest.find_first_not_of(u"\t, ")));
+  if (variant == Operand::word) return is_register_letter(rest.substr(0, rest.find_first_of(u"\t ")), true);
+  // Without its tabs and the spaces at its ends: tabs and spaces around the
+  // text go either way; a tab inside is taken out.
+  const std::size_t first = rest.find_first_not_of(u"\t ");
+  if (first == kNone) return is_register_letter({}, true);
+  rest = rest.substr(first, rest.find_last_not_of(u"\t ") - first + 1);
+  if (rest.find(u'\t') == kNone) return is_register_letter(rest, true);
+  std::u16string without_tabs(rest);
+  std::erase(without_tabs, u'\t');
+  return is_register_letter(without_tabs, true);
 }
 
 // Rules 31-34: "op a,r" -> "op r", "op a,n" -> "opi n".
