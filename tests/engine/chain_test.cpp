@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "engine/line_reader.hpp"
 #include "engine/pipeline.hpp"
@@ -98,6 +101,37 @@ TEST(Chain, EveryPatternCompiles) {
     for (const CompiledRule& r : compile_chain(rules).rules) {
       EXPECT_NE(r.regex, nullptr) << "rule " << r.rule->number << ": " << testing::show(r.rule->pattern);
     }
+  }
+}
+
+// The manual lists the rules of each chain by number ("9, 11", "31\-34"):
+// every row of the tables, and no number the tables do not have.
+std::set<int> manual_rule_numbers(const std::string& heading) {
+  std::ifstream in(TEST_DATA_DIR "/../../docs/man/asmconv.1");
+  std::set<int> numbers;
+  bool inside = false;
+  const std::regex leading(R"(^ ?(\d+(?:\\-\d+)?(?:, \d+(?:\\-\d+)?)*) )");
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with(".S")) inside = line == ".SS " + heading;  // up to the next heading
+    std::smatch m;
+    if (!inside || !std::regex_search(line, m, leading)) continue;
+    std::stringstream list(std::regex_replace(m[1].str(), std::regex(","), " "));
+    for (std::string item; list >> item;) {
+      const std::size_t dash = item.find("\\-");
+      const int first = std::stoi(item), last = dash == std::string::npos ? first : std::stoi(item.substr(dash + 2));
+      for (int n = first; n <= last; ++n) numbers.insert(n);
+    }
+  }
+  return numbers;
+}
+
+TEST(Chain, ManualListsEveryRule) {
+  const std::pair<std::span<const Rule>, std::string> chains[] = {{rules_z80_to_8080(), "Z80 \\-> 8080"},
+                                                                  {rules_8080_to_z80(), "8080 \\-> Z80"}};
+  for (const auto& [rules, heading] : chains) {
+    std::set<int> table;
+    for (const Rule& r : rules) table.insert(r.number);
+    EXPECT_EQ(manual_rule_numbers(heading), table) << heading;
   }
 }
 

@@ -119,7 +119,7 @@ const Case kArithmetic[] = {
     {u"⇥adc⇥a,b ⇥", u"⇥adc⇥b ⇥", 31},
     {u"⇥add⇥a,7fh", u"⇥adi⇥7fh", 32},
     {u"⇥add⇥a, b", u"⇥add⇥b", 32},
-    {u"⇥add", u"⇥adi", 32},
+    {u"⇥add", u"⇥adi", 32},                      // the rule text reads no operand as an immediate one: the assembler then says what is missing
     {u"⇥sub⇥b", u"⇥sub⇥b", 33},
     {u"⇥sub⇥(hl)", u"⇥sub⇥m", 33},
     {u"⇥sub⇥10", u"⇥sui⇥10", 33},
