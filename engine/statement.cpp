@@ -21,14 +21,14 @@ const CompiledChain& i8080_chain() {
 }
 
 const Policy& z80_to_8080_policy(bool reference) {
-  static const Policy fast{Notation::z80, z80_chain(), kZ80To8080Marking, true, true, false, 0};
-  static const Policy plain{Notation::z80, z80_chain(), kZ80To8080Marking, true, true, false, 0, true};
+  static const Policy fast{Notation::z80, z80_chain(), marking(Direction::z80_to_8080), true, true, false, 0};
+  static const Policy plain{Notation::z80, z80_chain(), marking(Direction::z80_to_8080), true, true, false, 0, true};
   return reference ? plain : fast;
 }
 
 const Policy& i8080_to_z80_policy(bool reference) {
-  static const Policy fast{Notation::i8080, i8080_chain(), k8080ToZ80Marking, false, false, true, 1};
-  static const Policy plain{Notation::i8080, i8080_chain(), k8080ToZ80Marking, false, false, true, 1, true};
+  static const Policy fast{Notation::i8080, i8080_chain(), marking(Direction::i8080_to_z80), false, false, true, 1};
+  static const Policy plain{Notation::i8080, i8080_chain(), marking(Direction::i8080_to_z80), false, false, true, 1, true};
   return reference ? plain : fast;
 }
 

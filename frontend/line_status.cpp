@@ -18,7 +18,7 @@ LineStatus describe(const LineFacts& f) {
   options.jr_as_jump = f.jr_as_jump;
   if (f.marked) {
     std::u16string source(f.text);
-    const std::u16string_view marking = z80 ? engine::k8080ToZ80Marking : engine::kZ80To8080Marking;
+    const std::u16string_view marking = engine::marking(into);
     if (const std::size_t at = source.find(marking); at != std::u16string::npos) source.erase(at, marking.size());
     // A conversion marked it: whatever the option was then, it is marked now.
     if (!z80 && f.state) options.jr_as_jump = false;

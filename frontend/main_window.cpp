@@ -92,8 +92,8 @@ MainWindow::MainWindow(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   i8080_label_ = caption(tr("8080 code"), client_);
   find_bar_ = new FindBar(client_);
   find_bar_->hide();
-  z80_pane_->set_marking(engine::k8080ToZ80Marking);
-  i8080_pane_->set_marking(engine::kZ80To8080Marking);
+  z80_pane_->set_marking(kZ80Kind.marking);
+  i8080_pane_->set_marking(k8080Kind.marking);
   z80_pane_->setObjectName(QStringLiteral("z80_pane"));
   i8080_pane_->setObjectName(QStringLiteral("i8080_pane"));
   last_focused_ = z80_pane_;

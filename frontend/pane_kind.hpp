@@ -40,7 +40,7 @@ inline const PaneKind kZ80Kind{
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Open Z80 source"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Save Z80 source"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Z80 source (*.z80 *.asm *.mac *.s *.inc)"),
-    engine::k8080ToZ80Marking,
+    engine::marking(engine::Direction::i8080_to_z80),
     engine::Direction::z80_to_8080,
     engine::translate_z80_to_8080,
 };
@@ -55,7 +55,7 @@ inline const PaneKind k8080Kind{
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Open 8080 source"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "Save 8080 source"),
     QT_TRANSLATE_NOOP("frontend::MainWindow", "8080 source (*.asm *.a80 *.mac *.s *.inc)"),
-    engine::kZ80To8080Marking,
+    engine::marking(engine::Direction::z80_to_8080),
     engine::Direction::i8080_to_z80,
     engine::translate_8080_to_z80,
 };
