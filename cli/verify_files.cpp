@@ -1,6 +1,7 @@
 #include "cli/verify_files.hpp"
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -13,13 +14,17 @@
 namespace cli {
 namespace {
 
-// The lines of a file, or an error message.
-std::string read_file(const std::string& name, std::vector<std::u16string>& lines) {
+// The lines of a file.
+fileio::Status read_file(const std::string& name, std::vector<std::u16string>& lines) {
+  const auto failed = [&] { return fileio::Status(fileio::Status::Action::read, name, errno != 0 ? errno : EIO); };
+  errno = 0;
   std::ifstream in(name, std::ios::binary);
-  if (!in) return "cannot read " + name + ": " + fileio::reason(errno);
+  if (!in) return failed();
+  std::error_code error;
+  if (std::filesystem::is_directory(name, error)) return fileio::Status(fileio::Status::Action::read, name, EISDIR);
   std::ostringstream bytes;
   bytes << in.rdbuf();
-  if (in.bad()) return "cannot read " + name + ": " + fileio::reason(errno);
+  if (in.bad()) return failed();
   std::string text = std::move(bytes).str();
   const engine::Encoding encoding = engine::detect_encoding(text);
   const std::size_t mark = engine::byte_order_mark(encoding).size();
@@ -53,8 +58,8 @@ std::string shown(std::u16string_view line) {
 std::string verify_files(engine::Direction direction, const std::string& source, const std::string& translation,
                          const engine::Options& options, std::string& diagnostics, ProofCounts& counts) {
   std::vector<std::u16string> a, b;
-  if (std::string error = read_file(source, a); !error.empty()) return error;
-  if (std::string error = read_file(translation, b); !error.empty()) return error;
+  if (const fileio::Status read = read_file(source, a); !read.ok()) return read.message();
+  if (const fileio::Status read = read_file(translation, b); !read.ok()) return read.message();
   counts.lines = std::max(a.size(), b.size());
   for (std::size_t i = 0; i < counts.lines; ++i) {
     engine::LineProof proof;

@@ -39,6 +39,7 @@ const Case kCases[] = {
      "asmconv: --against needs --verify and one source file, and writes no output\n"},
     {"--to-z80 --verify src.asm --against missing.z80", "", "", 2,
      "asmconv: cannot read missing.z80: No such file or directory\n"},
+    {"--to-z80 --verify src.asm --against .", "", "", 2, "asmconv: cannot read .: Is a directory\n"},
 };
 
 TEST(AsmconvVerify, Cases) {
