@@ -37,6 +37,13 @@ const Policy& i8080_to_z80_policy(bool reference) {
 // parentheses, so that "( hl )" reads as the register operand "(hl)" that
 // assemblers take it for. Returns whether anything went.
 bool squeeze_blanks(std::u16string& text, std::size_t from, bool after) {
+  // Most statements have no blank beside a comma or a parenthesis.
+  bool any = false;
+  for (std::size_t i = from + 1; i < text.size(); ++i) {
+    const char16_t a = text[i - 1], b = text[i];
+    any |= (is_blank(a) && (b == u',' || b == u')')) || (is_blank(b) && (a == u',' || a == u'('));
+  }
+  if (!any) return false;
   std::size_t out = from;
   std::size_t quote_until = 0;  // text before this index is quoted
   bool after_comma = false, after_paren = false;
@@ -69,6 +76,10 @@ bool squeeze_blanks(std::u16string& text, std::size_t from, bool after) {
 // An index register ("ix", "iy", "ixh" ... as words of their own), or "i" as a
 // word followed by one of "-,+|" (as in "ld i,a"), outside quoted text.
 bool is_index_register_form(std::u16string_view code) {
+  // Every index register starts with i: most statements hold no i at all.
+  bool any_i = false;
+  for (const char16_t c : code) any_i |= (c | 0x20) == u'i';
+  if (!any_i) return false;
   for (std::size_t i = 0; i < code.size(); ++i) {
     const char16_t c = code[i];
     if (is_quote(c) && opens_quote(code, i)) {
