@@ -376,7 +376,10 @@ std::span<const Rule> rules_z80_to_8080() {
       {3, uR"(^[\t, ]{1,}ds[\t, ]{1,})", pass_through()},
       // 16-bit loads
       {4, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,hl([\t, ]|$))",
-       exactly(2, [](Code& c) { c.text = lead_in(c.text, u"ld") + u"sphl"; return Verdict::rewrite; })},
+       exactly(2, [](Code& c) {
+         c.text = lead_in(c.text, u"ld") + u"sphl" + tail_text(c.text, find_text(c.text, u"sp,hl", 0, kAnyCase) + 5);
+         return Verdict::rewrite;
+       })},
       {5, uR"(^[\t, ]{1,}ld[\t, ]{1,}\(.*?\),hl)", direct_address(0, u"hl", u"shld")},
       {6, uR"(^[\t, ]{1,}ld[\t, ]{1,}hl,\(.*?\))", direct_address(1, u"hl", u"lhld")},
       {7, uR"(^[\t, ]{1,}ld[\t, ]{1,}sp,\()", mark_memory_load},
@@ -406,7 +409,10 @@ std::span<const Rule> rules_z80_to_8080() {
          return Verdict::rewrite;
        })},
       {23, uR"(^[\t, ]{1,}ex[\t, ]{1,}\(sp\),hl([\t, ]|$))",
-       exactly(2, [](Code& c) { c.text = lead_in(c.text, u"ex") + u"xthl"; return Verdict::rewrite; })},
+       exactly(2, [](Code& c) {
+         c.text = lead_in(c.text, u"ex") + u"xthl" + tail_text(c.text, find_text(c.text, u"(sp),hl", 0, kAnyCase) + 7);
+         return Verdict::rewrite;
+       })},
       {24, uR"(^[\t, ]{1,}ex[\t, ]{1,}af,af')", mark()},
       {25, uR"(^[\t, ]{1,}exx([\t, ]|$))", mark()},
       // Absolute jumps

@@ -25,6 +25,7 @@ TEST(Z80To8080, DataDirectives) { check(kData); }
 const Case k16BitLoads[] = {
     {u"⇥ld⇥sp,hl", u"⇥sphl", 4},
     {u"⇥LD⇥SP,HL", u"⇥sphl", 4},
+    {u"⇥ld⇥sp, hl 47241 ", u"⇥sphl 47241 ", 4},  // what follows is kept for the assembler to refuse, never dropped
     {u"⇥ld⇥(buf+2),hl ⇥", u"⇥shld buf+2", 5},
     {u"⇥ld⇥hl,(buf)", u"⇥lhld buf", 6},
     {u"⇥LD⇥HL,(Buf)", u"⇥lhld Buf", 6},
@@ -79,6 +80,7 @@ const Case kExchanges[] = {
     {u"⇥EX⇥DE,HL", u"⇥xchg", 22},
     {u"⇥ex⇥de, hl", u"⇥xchg", 22},
     {u"⇥ex⇥(sp),hl", u"⇥xthl", 23},
+    {u"⇥ex⇥(sp),hl 5", u"⇥xthl 5", 23},
     {u"⇥ex⇥af,af'", u"; cannot convert:⇥ex⇥af,af'", 24},
     {u"⇥exx", u"; cannot convert:⇥exx", 25},
 };
