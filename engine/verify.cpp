@@ -1,8 +1,12 @@
 #include "engine/verify.hpp"
 
+#include <array>
+#include <cstdint>
+
 #include "engine/dialect.hpp"
 #include "engine/encode_8080.hpp"
 #include "engine/encode_z80.hpp"
+#include "engine/proof_memory.hpp"
 #include "engine/source_line.hpp"
 #include "engine/text.hpp"
 #include "engine/utf.hpp"
@@ -46,13 +50,34 @@ void parse(std::u16string_view line, const Side& side, bool statements_in_commen
   parse_line(line, LineRules{side.notation, kStatementSeparators, statements_in_comment, starts, nullptr}, out);
 }
 
+// True when the line is one statement and nothing else, as most lines are: it
+// starts with a tab, space or comma (no label in column 1) and holds no
+// comment, no statement separator, no colon (no indented label) and no quote.
+// parse_line makes such a line one statement of kind `code`: the whole line.
+bool is_lone_statement(std::u16string_view line) {
+  // 1: ends a statement or starts a comment or quote; 2: blank.
+  static constexpr auto kStops = [] {
+    std::array<std::uint8_t, 128> t{};
+    for (char16_t c : std::u16string_view(u";!:'\"")) t[c] = 1;
+    t[u' '] = t[u'\t'] = t[kEndOfFilePadding] = 2;
+    return t;
+  }();
+  if (line.empty() || !is_separator(line.front())) return false;
+  std::uint8_t seen = 0;
+  bool text = false;
+  for (char16_t c : line) {
+    const std::uint8_t kind = c < 128 ? kStops[c] : 0;
+    seen |= kind;
+    text = text || kind != 2;
+  }
+  return (seen & 1) == 0 && text;
+}
+
 // A label as a name: no blanks, no colons, any case.
-std::u16string label_name(std::u16string_view label) {
-  std::u16string name;
+void append_label_name(std::u16string& name, std::u16string_view label) {
   for (char16_t c : label) {
     if (!is_blank(c) && c != u':') name += lower_char(c);
   }
-  return name;
 }
 
 // The text of a statement for comparing: blanks made single, trimmed, any case.
@@ -136,12 +161,30 @@ LineProof verify_line(Direction direction, std::u16string_view source, std::u16s
   const std::u16string_view marking = to_8080 ? kZ80To8080Marking : k8080ToZ80Marking;
   if (occurrences(translation, marking) > occurrences(source, marking)) return {Proof::marked, {}};
 
+  if (!source.empty() && is_separator(source.front()) && !translation.empty() && is_separator(translation.front())) {
+    // A pair of the shape of one remembered is a pair of lone statements.
+    thread_local ProofMemory memory;
+    Proof p;
+    if (memory.find(direction, source, translation, options, encode, p)) return {p, {}};
+    if (is_lone_statement(source) && is_lone_statement(translation)) {
+      std::string reason;
+      p = prove(from, to, source, translation, options, encode, reason);
+      memory.remember(p);
+      return {p, std::move(reason)};
+    }
+  }
+
   thread_local SourceLine s, t;
   parse(source, from, !to_8080, s);
   parse(translation, to, !to_8080, t);
-  if (label_name(s.label) + label_name(s.inner) != label_name(t.label) + label_name(t.inner)) {
-    return {Proof::unproven, "the labels differ"};
-  }
+  thread_local std::u16string source_labels, translation_labels;
+  source_labels.clear();
+  translation_labels.clear();
+  append_label_name(source_labels, s.label);
+  append_label_name(source_labels, s.inner);
+  append_label_name(translation_labels, t.label);
+  append_label_name(translation_labels, t.inner);
+  if (source_labels != translation_labels) return {Proof::unproven, "the labels differ"};
   if (s.kind != SourceLine::Kind::code || t.kind != SourceLine::Kind::code) {
     const std::u16string_view a = s.statements.empty() ? std::u16string_view() : s.statements.front().typed;
     const std::u16string_view b = t.statements.empty() ? std::u16string_view() : t.statements.front().typed;
