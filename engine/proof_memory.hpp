@@ -1,6 +1,6 @@
 // What verify_line remembers of recent proofs, per thread: the proof of a pair
-// of lone statements (a line that is one statement and nothing else, source
-// and translation), keyed by the pair's shape.
+// of lone statements (of lines that hold one statement, no label, maybe a
+// comment: source and translation), keyed by the pair's shape.
 //
 // The shape is the pair's text with each run of digits written as a
 // placeholder that keeps only which run it is (the same digits twice are the
@@ -10,7 +10,7 @@
 // text, so renaming the runs renames the operands of both encodings alike. A
 // pair has a shape only where that holds:
 // - both statements are ASCII without "#", "%", "&", "$" (number prefixes),
-//   quotes, comments or statement separators, 80 characters together at most;
+//   quotes or statement separators, 80 characters together at most;
 // - a word that starts with a digit is "0" or a number of one to nine decimal
 //   digits with no leading zero (so its text is its value: no "0FFh" or "05"
 //   can be read as another number's text); in a name ("l05") a run of digits

@@ -50,11 +50,13 @@ void parse(std::u16string_view line, const Side& side, bool statements_in_commen
   parse_line(line, LineRules{side.notation, kStatementSeparators, statements_in_comment, starts, nullptr}, out);
 }
 
-// True when the line is one statement and nothing else, as most lines are: it
-// starts with a tab, space or comma (no label in column 1) and holds no
-// comment, no statement separator, no colon (no indented label) and no quote.
-// parse_line makes such a line one statement of kind `code`: the whole line.
-bool is_lone_statement(std::u16string_view line) {
+// The statement of a line that is one statement, maybe with a comment, as
+// most lines are: the line starts with a tab, space or comma (no label in
+// column 1), its code holds no statement separator, no colon (no indented
+// label) and no quote, and where a comment may hold statements, its comment
+// holds no "!". parse_line makes such a line one statement of kind `code`: the
+// text before the comment. Empty for any other line, and for a blank one.
+std::u16string_view lone_statement(std::u16string_view line, bool statements_in_comment) {
   // 1: ends a statement or starts a comment or quote; 2: blank.
   static constexpr auto kStops = [] {
     std::array<std::uint8_t, 128> t{};
@@ -62,15 +64,19 @@ bool is_lone_statement(std::u16string_view line) {
     t[u' '] = t[u'\t'] = t[kEndOfFilePadding] = 2;
     return t;
   }();
-  if (line.empty() || !is_separator(line.front())) return false;
-  std::uint8_t seen = 0;
+  if (line.empty() || !is_separator(line.front())) return {};
+  std::size_t end = 0;
   bool text = false;
-  for (char16_t c : line) {
-    const std::uint8_t kind = c < 128 ? kStops[c] : 0;
-    seen |= kind;
+  for (; end < line.size(); ++end) {
+    const std::uint8_t kind = line[end] < 128 ? kStops[line[end]] : 0;
+    if (kind == 1) break;
     text = text || kind != 2;
   }
-  return (seen & 1) == 0 && text;
+  if (end < line.size()) {
+    if (line[end] != u';') return {};
+    if (statements_in_comment && line.find(u'!', end) != std::u16string_view::npos) return {};
+  }
+  return text ? line.substr(0, end) : std::u16string_view();
 }
 
 // A label as a name: no blanks, no colons, any case.
@@ -161,17 +167,17 @@ LineProof verify_line(Direction direction, std::u16string_view source, std::u16s
   const std::u16string_view marking = to_8080 ? kZ80To8080Marking : k8080ToZ80Marking;
   if (occurrences(translation, marking) > occurrences(source, marking)) return {Proof::marked, {}};
 
-  if (!source.empty() && is_separator(source.front()) && !translation.empty() && is_separator(translation.front())) {
-    // A pair of the shape of one remembered is a pair of lone statements.
+  const std::u16string_view lone_source = lone_statement(source, !to_8080);
+  const std::u16string_view lone_translation = lone_source.empty() ? std::u16string_view()
+                                                                   : lone_statement(translation, !to_8080);
+  if (!lone_translation.empty()) {
     thread_local ProofMemory memory;
     Proof p;
-    if (memory.find(direction, source, translation, options, encode, p)) return {p, {}};
-    if (is_lone_statement(source) && is_lone_statement(translation)) {
-      std::string reason;
-      p = prove(from, to, source, translation, options, encode, reason);
-      memory.remember(p);
-      return {p, std::move(reason)};
-    }
+    if (memory.find(direction, lone_source, lone_translation, options, encode, p)) return {p, {}};
+    std::string reason;
+    p = prove(from, to, lone_source, lone_translation, options, encode, reason);
+    memory.remember(p);
+    return {p, std::move(reason)};
   }
 
   thread_local SourceLine s, t;
