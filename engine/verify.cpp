@@ -57,26 +57,21 @@ void parse(std::u16string_view line, const Side& side, bool statements_in_commen
 // holds no "!". parse_line makes such a line one statement of kind `code`: the
 // text before the comment. Empty for any other line, and for a blank one.
 std::u16string_view lone_statement(std::u16string_view line, bool statements_in_comment) {
-  // 1: ends a statement or starts a comment or quote; 2: blank.
+  // What ends a statement or starts a comment or quote.
   static constexpr auto kStops = [] {
-    std::array<std::uint8_t, 128> t{};
-    for (char16_t c : std::u16string_view(u";!:'\"")) t[c] = 1;
-    t[u' '] = t[u'\t'] = t[kEndOfFilePadding] = 2;
+    std::array<bool, 128> t{};
+    for (char16_t c : std::u16string_view(u";!:'\"")) t[c] = true;
     return t;
   }();
   if (line.empty() || !is_separator(line.front())) return {};
   std::size_t end = 0;
-  bool text = false;
-  for (; end < line.size(); ++end) {
-    const std::uint8_t kind = line[end] < 128 ? kStops[line[end]] : 0;
-    if (kind == 1) break;
-    text = text || kind != 2;
-  }
+  while (end < line.size() && !(line[end] < 128 && kStops[line[end]])) ++end;
   if (end < line.size()) {
     if (line[end] != u';') return {};
     if (statements_in_comment && line.find(u'!', end) != std::u16string_view::npos) return {};
   }
-  return text ? line.substr(0, end) : std::u16string_view();
+  const std::u16string_view code = line.substr(0, end);
+  return only_blanks(code) ? std::u16string_view() : code;
 }
 
 // A label as a name: no blanks, no colons, any case.
