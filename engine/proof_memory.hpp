@@ -7,10 +7,12 @@
 // same placeholder) and how many digits it has. Two pairs of one shape prove
 // alike: the encoders take such a number as an opaque term of an expression
 // and write it back as it is typed, and a name's digits only ever compare as
-// text, so renaming the runs renames the operands of both encodings alike. A
-// pair has a shape only where that holds:
-// - both statements are ASCII without "#", "%", "&", "$" (number prefixes),
-//   quotes or statement separators, 80 characters together at most;
+// text (no register, condition or operator word holds a digit), so renaming
+// the runs renames the operands of both encodings alike. A pair has a shape
+// only where that holds:
+// - both statements are ASCII, 80 characters together at most, without
+//   quotes, statement separators or (past the first word) "#", "%", "&", "$"
+//   (number prefixes);
 // - a word that starts with a digit is "0" or a number of one to nine decimal
 //   digits with no leading zero (so its text is its value: no "0FFh" or "05"
 //   can be read as another number's text); in a name ("l05") a run of digits
