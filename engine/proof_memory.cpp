@@ -117,6 +117,8 @@ bool ProofMemory::find(Direction direction, std::u16string_view source, std::u16
                        const Options& options, const EncodeOptions& encode, Proof& proof) {
   wanted_ = false;
   if (source.size() + translation.size() > kLongestPair || !g_remember.load(std::memory_order_relaxed)) return false;
+  // While few shapes repeat the table looks up one in many: the others need no shape.
+  if (!table_.wants(kLongestKey)) return false;
   Shape shape;
   shape.text = key_;
   shape.text[shape.size++] = static_cast<char>((direction == Direction::z80_to_8080 ? 1 : 0) |
@@ -125,7 +127,6 @@ bool ProofMemory::find(Direction direction, std::u16string_view source, std::u16
   shape.text[shape.size++] = kBetween;
   if (!add_statement(shape, translation)) return false;
   key_size_ = shape.size;
-  if (!table_.wants(key_size_)) return false;
   wanted_ = true;
   return table_.find(std::string_view(key_, key_size_), payload_, proof);
 }
