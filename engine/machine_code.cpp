@@ -141,7 +141,9 @@ std::u16string normalise_expression(std::u16string_view e, const EncodeOptions& 
         if (options.case_sensitive) {
           out += word;
         } else {
-          for (char16_t w : word) out += lower_char(w);
+          for (char16_t w : word) {
+            out += w >= u'A' && w <= u'Z' ? static_cast<char16_t>(w + 32) : w < 0x80 ? w : lower_char(w);
+          }
         }
       } else if (const auto value = decimal_or_number(word)) {
         append_decimal(out, *value);
