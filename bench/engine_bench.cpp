@@ -12,8 +12,10 @@
 #include "engine/line_reader.hpp"
 
 #include "engine/pipeline.hpp"
+#include "engine/proof_memory.hpp"
 #include "engine/regex.hpp"
 #include "engine/utf.hpp"
+#include "engine/verify.hpp"
 
 namespace {
 
@@ -92,6 +94,39 @@ void BM_8080File100k(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(lines.size()));
 }
 BENCHMARK(BM_8080File100k)->Unit(benchmark::kMillisecond);
+
+// --verify's proof of each line against its translation; the argument
+// switches the memory of proofs on (1) or off (0).
+void verify_lines(benchmark::State& state, engine::Direction d, const std::vector<std::u16string>& lines) {
+  const auto translations =
+      d == engine::Direction::z80_to_8080 ? engine::convert_z80_to_8080(lines) : engine::convert_8080_to_z80(lines);
+  engine::remember_proofs(state.range(0) != 0);
+  for (auto _ : state) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      benchmark::DoNotOptimize(engine::verify_line(d, lines[i], translations[i]).proof);
+    }
+  }
+  engine::remember_proofs(true);
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(lines.size()));
+}
+
+void BM_VerifyZ80File100k(benchmark::State& state) {
+  verify_lines(state, engine::Direction::z80_to_8080, big_file("monitor.z80"));
+}
+BENCHMARK(BM_VerifyZ80File100k)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+// 100 000 lines, no two alike: numbers and labels differ from line to line.
+void BM_VerifyDistinct8080(benchmark::State& state) {
+  static constexpr const char16_t* kForms[] = {u"\tmvi\ta,", u"\tlxi\th,", u"\tjnz\tl", u"\tcall\tl", u"\tadi\t",
+                                               u"\tlda\tl", u"\tdb\t",     u"\tout\t",  u"\tjmp\tl"};
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 100'000; ++i) {
+    lines.push_back(kForms[i % std::size(kForms)]);
+    for (char c : std::to_string(i)) lines.back() += static_cast<char16_t>(c);
+  }
+  verify_lines(state, engine::Direction::i8080_to_z80, lines);
+}
+BENCHMARK(BM_VerifyDistinct8080)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -28,6 +28,7 @@
 #include "cli/verify_files.hpp"
 #include "engine/line_reader.hpp"
 #include "engine/notation_detect.hpp"
+#include "engine/proof_memory.hpp"
 #include "fileio/safe_file.hpp"
 
 namespace {
@@ -438,6 +439,7 @@ int main(int argc, char** argv) {
   // For measuring: ASMCONV_MEMORY=off translates every line and statement anew.
   if (const char* memory = std::getenv("ASMCONV_MEMORY"); memory != nullptr && std::string_view(memory) == "off") {
     engine::remember_translations(false);
+    engine::remember_proofs(false);
   }
 
   if (!options.against.empty()) return verify_against(options);

@@ -32,7 +32,7 @@ void make_operand(std::u16string_view text, Operand& op) {
       return;
     }
     blank = false;
-    op.buffer[op.size++] = lower_char(c);
+    op.buffer[op.size++] = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c < 0x80 ? c : lower_char(c);
   }
 }
 

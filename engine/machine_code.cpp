@@ -88,6 +88,18 @@ void simplify(std::u16string& out) {
 
 constexpr std::u16string_view kHex = u"0123456789ABCDEF";
 
+// parse_number, with the common case first: up to nine decimal digits and
+// nothing else (no suffix, no prefix) is that decimal number.
+std::optional<std::uint32_t> decimal_or_number(std::u16string_view word) {
+  if (word.empty() || word.size() > 9) return parse_number(word);
+  std::uint32_t value = 0;
+  for (char16_t c : word) {
+    if (!is_digit(c)) return parse_number(word);
+    value = value * 10 + (c - u'0');
+  }
+  return value;
+}
+
 }  // namespace
 
 std::u16string normalise_expression(std::u16string_view e, const EncodeOptions& options) {
@@ -125,7 +137,15 @@ std::u16string normalise_expression(std::u16string_view e, const EncodeOptions& 
       while (end < e.size() && is_name_char(e[end])) ++end;
       const std::u16string_view word = e.substr(i, end - i);
       if (!out.empty() && is_name_char(out.back())) out += u' ';  // "x and 0FFh": the words stay apart
-      if (const auto value = parse_number(word)) {
+      if (is_name_start(c) && c != u'$') {  // a name: no number starts so ("$FF" does)
+        if (options.case_sensitive) {
+          out += word;
+        } else {
+          for (char16_t w : word) {
+            out += w >= u'A' && w <= u'Z' ? static_cast<char16_t>(w + 32) : w < 0x80 ? w : lower_char(w);
+          }
+        }
+      } else if (const auto value = decimal_or_number(word)) {
         append_decimal(out, *value);
       } else if (options.case_sensitive && !is_digit(c)) {
         out += word;
@@ -238,6 +258,7 @@ void split_statement(std::u16string_view s, StatementParts& parts) {
 
 bool encode_data(const StatementParts& parts, MachineCode& code, std::string& why, const EncodeOptions& options) {
   const std::u16string_view m = parts.mnemonic;
+  if (m.empty() || (m[0] != u'd' && m[0] != u'D')) return false;  // every data word starts with d
   OperandSize size;
   if (is_word(m, u"db") || is_word(m, u"defb") || is_word(m, u"defm")) {
     size = OperandSize::byte;

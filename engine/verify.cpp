@@ -1,8 +1,12 @@
 #include "engine/verify.hpp"
 
+#include <array>
+#include <cstdint>
+
 #include "engine/dialect.hpp"
 #include "engine/encode_8080.hpp"
 #include "engine/encode_z80.hpp"
+#include "engine/proof_memory.hpp"
 #include "engine/source_line.hpp"
 #include "engine/text.hpp"
 #include "engine/utf.hpp"
@@ -46,13 +50,35 @@ void parse(std::u16string_view line, const Side& side, bool statements_in_commen
   parse_line(line, LineRules{side.notation, kStatementSeparators, statements_in_comment, starts, nullptr}, out);
 }
 
+// The statement of a line that is one statement, maybe with a comment, as
+// most lines are: the line starts with a tab, space or comma (no label in
+// column 1), its code holds no statement separator, no colon (no indented
+// label) and no quote, and where a comment may hold statements, its comment
+// holds no "!". parse_line makes such a line one statement of kind `code`: the
+// text before the comment. Empty for any other line, and for a blank one.
+std::u16string_view lone_statement(std::u16string_view line, bool statements_in_comment) {
+  // What ends a statement or starts a comment or quote.
+  static constexpr auto kStops = [] {
+    std::array<bool, 128> t{};
+    for (char16_t c : std::u16string_view(u";!:'\"")) t[c] = true;
+    return t;
+  }();
+  if (line.empty() || !is_separator(line.front())) return {};
+  std::size_t end = 0;
+  while (end < line.size() && !(line[end] < 128 && kStops[line[end]])) ++end;
+  if (end < line.size()) {
+    if (line[end] != u';') return {};
+    if (statements_in_comment && line.find(u'!', end) != std::u16string_view::npos) return {};
+  }
+  const std::u16string_view code = line.substr(0, end);
+  return only_blanks(code) ? std::u16string_view() : code;
+}
+
 // A label as a name: no blanks, no colons, any case.
-std::u16string label_name(std::u16string_view label) {
-  std::u16string name;
+void append_label_name(std::u16string& name, std::u16string_view label) {
   for (char16_t c : label) {
     if (!is_blank(c) && c != u':') name += lower_char(c);
   }
-  return name;
 }
 
 // The text of a statement for comparing: blanks made single, trimmed, any case.
@@ -136,12 +162,30 @@ LineProof verify_line(Direction direction, std::u16string_view source, std::u16s
   const std::u16string_view marking = to_8080 ? kZ80To8080Marking : k8080ToZ80Marking;
   if (occurrences(translation, marking) > occurrences(source, marking)) return {Proof::marked, {}};
 
+  const std::u16string_view lone_source = lone_statement(source, !to_8080);
+  const std::u16string_view lone_translation = lone_source.empty() ? std::u16string_view()
+                                                                   : lone_statement(translation, !to_8080);
+  if (!lone_translation.empty()) {
+    thread_local ProofMemory memory;
+    Proof p;
+    if (memory.find(direction, lone_source, lone_translation, options, encode, p)) return {p, {}};
+    std::string reason;
+    p = prove(from, to, lone_source, lone_translation, options, encode, reason);
+    memory.remember(p);
+    return {p, std::move(reason)};
+  }
+
   thread_local SourceLine s, t;
   parse(source, from, !to_8080, s);
   parse(translation, to, !to_8080, t);
-  if (label_name(s.label) + label_name(s.inner) != label_name(t.label) + label_name(t.inner)) {
-    return {Proof::unproven, "the labels differ"};
-  }
+  thread_local std::u16string source_labels, translation_labels;
+  source_labels.clear();
+  translation_labels.clear();
+  append_label_name(source_labels, s.label);
+  append_label_name(source_labels, s.inner);
+  append_label_name(translation_labels, t.label);
+  append_label_name(translation_labels, t.inner);
+  if (source_labels != translation_labels) return {Proof::unproven, "the labels differ"};
   if (s.kind != SourceLine::Kind::code || t.kind != SourceLine::Kind::code) {
     const std::u16string_view a = s.statements.empty() ? std::u16string_view() : s.statements.front().typed;
     const std::u16string_view b = t.statements.empty() ? std::u16string_view() : t.statements.front().typed;

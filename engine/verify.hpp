@@ -15,7 +15,9 @@
 // 8080) a relative jump proves against the absolute jump to the same target.
 //
 // Works on any pair of lines: a fresh translation, a translation finished by
-// hand, or one line the user is typing.
+// hand, or one line the user is typing. The proofs of recent pairs of lone
+// statements are remembered by their shape (proof_memory.hpp): a pair that
+// differs from one of them only in its numbers costs a lookup.
 #pragma once
 
 #include <string_view>

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "engine/line_reader.hpp"
+#include "engine/proof_memory.hpp"
 #include "engine/verify.hpp"
 #include "test_text.hpp"
 
@@ -73,6 +74,86 @@ TEST(Verify, SampleSourcesHaveNoUnprovenLine) {
       const LineProof p = verify_line(d, line, t.text);
       EXPECT_NE(p.proof, Proof::unproven) << name << ": " << testing::show(line) << " -> " << testing::show(t.text)
                                           << " (" << p.reason << ")";
+    }
+  }
+}
+
+// A proof the memory gives (by the pair's shape, numbers as placeholders) is
+// the fresh proof, also for pairs that differ from a remembered one only in a
+// number. And a comment changes no proof (the pair then takes the long way).
+LineProof fresh_proof(Direction d, std::u16string_view source, std::u16string_view translation) {
+  remember_proofs(false);
+  LineProof p = verify_line(d, source, translation);
+  remember_proofs(true);
+  return p;
+}
+void expect_remembered_as_fresh(Direction d, std::u16string_view source, std::u16string_view translation) {
+  const LineProof fresh = fresh_proof(d, source, translation), memory = verify_line(d, source, translation);
+  EXPECT_EQ(std::string(name_of(memory.proof)) + ": " + memory.reason, std::string(name_of(fresh.proof)) + ": " + fresh.reason)
+      << testing::show(source) << " -> " << testing::show(translation);
+}
+// Each digit one up ("19" is "20"): the same pair but for its numbers.
+std::u16string digits_changed(std::u16string_view text) {
+  std::u16string out(text);
+  for (auto& c : out) {
+    if (c >= u'0' && c <= u'9') c = c == u'9' ? u'0' : static_cast<char16_t>(c + 1);
+  }
+  return out;
+}
+
+const Case kShapes[] = {  // in order: earlier rows are remembered when later ones come
+    {Z, u"⇥ld⇥a,5", u"⇥mvi⇥a,5", Proof::proven},
+    {Z, u"⇥ld⇥a,7", u"⇥mvi⇥a,5", Proof::unproven},
+    {Z, u"⇥ld⇥a,05", u"⇥mvi⇥a,5", Proof::proven},
+    {Z, u"⇥ld⇥a,07", u"⇥mvi⇥a,5", Proof::unproven},
+    {Z, u"⇥ld⇥a,0FFh", u"⇥mvi⇥a,255", Proof::proven},
+    {Z, u"⇥ld⇥a,0FFh", u"⇥mvi⇥a,254", Proof::unproven},
+    {Z, u"⇥ld⇥hl,0+x1", u"⇥lxi⇥h,x1", Proof::proven},
+    {Z, u"⇥ld⇥hl,1+x1", u"⇥lxi⇥h,x1", Proof::unproven},
+    {Z, u"⇥jp⇥nz,l12", u"⇥jnz⇥l12", Proof::proven},
+    {Z, u"⇥jp⇥nz,l13", u"⇥jnz⇥l31", Proof::unproven},
+    {Z, u"⇥jp⇥nz,l05", u"⇥jnz⇥l05", Proof::proven},
+    {Z, u"⇥jp⇥nz,l06", u"⇥jnz⇥l05", Proof::unproven},
+    {Z, u"⇥ld⇥de,l1+1", u"⇥lxi⇥d,l1+1", Proof::proven},
+    {Z, u"⇥ld⇥de,l2+1", u"⇥lxi⇥d,l2+2", Proof::unproven},
+    {Z, u"⇥ld⇥hl,123456789", u"⇥lxi⇥h,123456789", Proof::proven},
+    {Z, u"⇥ld⇥hl,1234567890", u"⇥lxi⇥h,1234567891", Proof::unproven},
+    {Z, u"⇥ld⇥a,(ix12)", u"⇥lda⇥ix12", Proof::proven},
+    {Z, u"⇥ld⇥a,(ix13)", u"⇥lda⇥ix12", Proof::unproven},
+    {Z, u"⇥defb⇥1,2", u"⇥db⇥1,2", Proof::proven},
+    {Z, u"⇥defb⇥1,2", u"⇥db⇥2,1", Proof::unproven},
+    {Z, u"⇥mymac⇥1,2", u"⇥mymac⇥1,2", Proof::passed},
+    {Z, u"⇥mymac⇥1,2", u"⇥mymac⇥1,3", Proof::unproven},
+    {Z, u"⇥jr⇥l1", u"⇥jmp⇥l1", Proof::unproven},
+    {I, u"⇥rst⇥1", u"⇥rst⇥8", Proof::proven},
+    {I, u"⇥rst⇥2", u"⇥rst⇥8", Proof::unproven},
+    {I, u"⇥mvi⇥a,12", u"⇥ld⇥a,12", Proof::proven},
+    {I, u"⇥mvi⇥a,12", u"⇥ld⇥a,13", Proof::unproven},
+    {I, u"⇥mvi⇥a,1", u"⇥ld⇥a,2+1", Proof::unproven},
+    {I, u"⇥mvi⇥a,3", u"⇥ld⇥a,2+1", Proof::unproven},
+};
+TEST(Verify, RememberedProofsAreFreshProofs) {
+  for (int round = 0; round < 2; ++round) {  // the second round meets every row remembered
+    for (const auto& c : kShapes) {
+      const std::u16string source = testing::tabs(c.source), translation = testing::tabs(c.translation);
+      EXPECT_EQ(name_of(verify_line(c.direction, source, translation).proof), std::string(name_of(c.proof)))
+          << testing::show(source) << " -> " << testing::show(translation);
+      expect_remembered_as_fresh(c.direction, source, translation);
+      const LineProof commented = fresh_proof(c.direction, source + u" ;", translation + u" ;");
+      EXPECT_EQ(name_of(commented.proof), std::string(name_of(c.proof))) << testing::show(source);
+    }
+  }
+  // Every sample line, and the same with the numbers of one side or both changed.
+  for (const char* name : {"bios.z80", "monitor.z80", "intel.z80", "bios.8080", "ccp.asm", "intel.asm"}) {
+    std::ifstream file(std::string(TEST_DATA_DIR) + "/" + name, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const Direction d = std::string_view(name).ends_with(".z80") ? Z : I;
+    for (const auto& line : read_lines(bytes).lines) {
+      const std::u16string text = (d == Z ? translate_z80_to_8080(line) : translate_8080_to_z80(line)).text;
+      expect_remembered_as_fresh(d, line, text);
+      expect_remembered_as_fresh(d, digits_changed(line), text);
+      expect_remembered_as_fresh(d, line, digits_changed(text));
+      expect_remembered_as_fresh(d, digits_changed(line), digits_changed(text));
     }
   }
 }

@@ -10,6 +10,7 @@
 
 #include "engine/dialect.hpp"
 #include "engine/pipeline.hpp"
+#include "engine/proof_memory.hpp"
 #include "engine/source_line.hpp"
 #include "engine/utf.hpp"
 #include "engine/verify.hpp"
@@ -187,6 +188,30 @@ inline void check_keep_layout(std::u16string_view line, engine::Options options,
   }
 }
 
+// The memory of proofs (by the pair's shape) answers as a fresh proof would,
+// also for the pair with the digits of one side changed ("19" to "20").
+inline void check_remembered_proofs(engine::Direction direction, std::u16string_view source,
+                                    std::u16string_view translation, const engine::Options& options) {
+  const auto changed = [](std::u16string_view text) {
+    std::u16string out(text);
+    for (auto& c : out) {
+      if (c >= u'0' && c <= u'9') c = c == u'9' ? u'0' : static_cast<char16_t>(c + 1);
+    }
+    return out;
+  };
+  const std::u16string changed_source = changed(source), changed_translation = changed(translation);
+  const std::u16string_view pairs[][2] = {
+      {source, translation}, {changed_source, translation}, {source, changed_translation}};
+  for (const auto& pair : pairs) {
+    engine::remember_proofs(false);
+    const engine::LineProof fresh = engine::verify_line(direction, pair[0], pair[1], options);
+    engine::remember_proofs(true);
+    const engine::LineProof remembered = engine::verify_line(direction, pair[0], pair[1], options);
+    require(fresh.proof == remembered.proof && fresh.reason == remembered.reason,
+            "a remembered proof is the fresh proof", pair[0], pair[1]);
+  }
+}
+
 using ConvertAll = std::vector<std::u16string> (*)(std::span<const std::u16string>);
 
 inline void check_translation(const uint8_t* data, size_t size, Translate fast, Translate reference,
@@ -231,6 +256,10 @@ inline void check_translation(const uint8_t* data, size_t size, Translate fast, 
           require(false, "a rewritten line proves", line, t.text);
         }
       }
+
+      check_remembered_proofs(marking == engine::kZ80To8080Marking ? engine::Direction::z80_to_8080
+                                                                   : engine::Direction::i8080_to_z80,
+                              line, t.text, options);
 
       // A rewritten statement starts with no mnemonic that only the source
       // notation has: it was translated whole, or not at all.

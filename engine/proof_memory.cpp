@@ -1,0 +1,142 @@
+#include "engine/proof_memory.hpp"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "engine/dialect.hpp"
+
+namespace engine {
+namespace {
+
+std::atomic<bool> g_remember{true};
+
+// The key is bytes: the options, then the shapes of source and translation.
+// Text is ASCII, so these two bytes stand for nothing else: a placeholder is
+// kMark, the run's index among the pair's distinct runs and its count of
+// digits; kBetween parts the two shapes.
+constexpr char kMark = '\x80';
+constexpr char kBetween = '\x81';
+constexpr std::size_t kMostNumbers = 8;
+constexpr std::size_t kLongestNumber = 9;  // digits: below 2^32 whatever they are
+
+// Mnemonics whose encoding reads a number's value (im 0/1/2, bit numbers,
+// restarts) or takes it as a jump distance.
+constexpr std::u16string_view kEvaluating[] = {u"im", u"bit", u"set", u"res", u"rst", u"jr", u"djnz"};
+
+// Characters as the shape reads them; anything past ASCII is refused.
+enum : std::uint8_t { kOther = 0, kName = 1, kDigit = 2, kRefused = 4 };
+constexpr auto kClasses = [] {
+  std::array<std::uint8_t, 128> t{};
+  for (char16_t c = 0; c < 128; ++c) {
+    if (is_digit(c)) t[c] = kName | kDigit;
+    else if (is_name_char(c)) t[c] = kName;
+  }
+  for (char16_t c : std::u16string_view(u"$#%&'\";!:")) t[c] = kRefused;  // "$FF" is a number
+  return t;
+}();
+std::uint8_t class_of(char16_t c) {
+  if (c < 128) return kClasses[c];
+  return kRefused;
+}
+
+struct Shape {
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::u16string_view seen[kMostNumbers];  // the distinct runs of digits so far
+  std::size_t count = 0;
+
+  // A run of digits as its placeholder.
+  bool add_number(std::u16string_view digits) {
+    std::size_t index = 0;
+    while (index < count && seen[index] != digits) ++index;
+    if (index == count) {
+      if (count == kMostNumbers) return false;
+      seen[count++] = digits;
+    }
+    text[size++] = kMark;
+    text[size++] = static_cast<char>(index);
+    text[size++] = static_cast<char>(digits.size());
+    return true;
+  }
+};
+
+bool may_evaluate(std::u16string_view word) {
+  if (word.size() < 2 || word.size() > 4) return false;
+  switch (word[0] | 0x20) {
+    case u'i': case u'b': case u's': case u'r': case u'j': case u'd': return is_one_of(word, kEvaluating);
+    default: return false;
+  }
+}
+
+// Appends the statement's shape; false when it has none.
+bool add_statement(Shape& shape, std::u16string_view statement) {
+  // The first word (a mnemonic, a directive, a macro's name) stays as typed.
+  std::size_t i = 0;
+  while (i < statement.size() && is_separator(statement[i])) ++i;
+  const std::size_t word = i;
+  while (i < statement.size() && !is_separator(statement[i])) ++i;
+  if (may_evaluate(statement.substr(word, i - word))) return false;
+  for (std::size_t k = 0; k < i; ++k) {
+    if (class_of(statement[k]) == kRefused && statement[k] != u'$') return false;
+    shape.text[shape.size++] = static_cast<char>(statement[k]);
+  }
+  bool in_name = false;  // the character before is a name character
+  while (i < statement.size()) {
+    const char16_t c = statement[i];
+    const std::uint8_t kind = class_of(c);
+    if (kind == kRefused) return false;
+    if (!(kind & kDigit)) {
+      shape.text[shape.size++] = static_cast<char>(c);
+      in_name = kind == kName;
+      ++i;
+      continue;
+    }
+    std::size_t end = i + 1;
+    while (end < statement.size() && is_digit(statement[end])) ++end;
+    const std::u16string_view run = statement.substr(i, end - i);
+    const bool number = !in_name;  // "12"; in a name ("l12") the digits are text, compared as text only
+    i = end;
+    in_name = true;
+    if (number && end < statement.size() && (class_of(statement[end]) & kName)) {
+      return false;  // "0FFh", "12d", "1x": read by their suffix
+    }
+    if (run[0] == u'0' || run.size() > kLongestNumber) {
+      if (number && run.size() > 1) return false;  // "05" reads as 5: its text is not its value
+      for (char16_t d : run) shape.text[shape.size++] = static_cast<char>(d);  // "0", "l05": as typed
+    } else if (!shape.add_number(run)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ProofMemory::find(Direction direction, std::u16string_view source, std::u16string_view translation,
+                       const Options& options, const EncodeOptions& encode, Proof& proof) {
+  wanted_ = false;
+  if (source.size() + translation.size() > kLongestPair || !g_remember.load(std::memory_order_relaxed)) return false;
+  // While few shapes repeat the table looks up one in many: the others need no shape.
+  if (!table_.wants(kLongestKey)) return false;
+  Shape shape;
+  shape.text = key_;
+  shape.text[shape.size++] = static_cast<char>((direction == Direction::z80_to_8080 ? 1 : 0) |
+                                               (options.jr_as_jump ? 2 : 0) | (encode.case_sensitive ? 4 : 0));
+  if (!add_statement(shape, source)) return false;
+  shape.text[shape.size++] = kBetween;
+  if (!add_statement(shape, translation)) return false;
+  key_size_ = shape.size;
+  wanted_ = true;
+  return table_.find(std::string_view(key_, key_size_), payload_, proof);
+}
+
+void ProofMemory::remember(Proof proof) {
+  if (!wanted_ || proof == Proof::unproven) return;
+  wanted_ = false;
+  table_.remember(std::string_view(key_, key_size_), {}, proof);
+}
+
+void remember_proofs(bool on) { g_remember.store(on); }
+
+}  // namespace engine
