@@ -28,7 +28,7 @@
 #include "cli/verify_files.hpp"
 #include "engine/line_reader.hpp"
 #include "engine/notation_detect.hpp"
-#include "engine/proof_memory.hpp"
+#include "engine/verify.hpp"
 #include "fileio/safe_file.hpp"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/dialect.hpp"
+#include "engine/verify.hpp"
 
 namespace engine {
 namespace {

@@ -57,8 +57,5 @@ class ProofMemory {
   bool wanted_ = false;
 };
 
-// Whether verify_line uses the memory (on by default; off for measuring and
-// for comparing against fresh proofs). For all threads.
-void remember_proofs(bool on);
 
 }  // namespace engine

@@ -30,6 +30,10 @@ namespace engine {
 LineProof verify_line(Direction direction, std::u16string_view source, std::u16string_view translation,
                       const Options& options = {}, const EncodeOptions& encode = {});
 
+// Whether verify_line remembers proofs by their shape (on by default; off for
+// measuring and for comparing against fresh proofs). For all threads.
+void remember_proofs(bool on);
+
 // "proven", "passed", "marked", "unproven".
 const char* name_of(Proof proof);
 

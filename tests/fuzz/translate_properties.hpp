@@ -10,7 +10,6 @@
 
 #include "engine/dialect.hpp"
 #include "engine/pipeline.hpp"
-#include "engine/proof_memory.hpp"
 #include "engine/source_line.hpp"
 #include "engine/utf.hpp"
 #include "engine/verify.hpp"
