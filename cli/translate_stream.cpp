@@ -58,6 +58,7 @@ struct ProofMemory {
 // One thread's share of a batch and the state it keeps from batch to batch.
 struct StreamTranslator::Worker {
   engine::Translator translator;  // the engine's scratch and memories for this worker's thread
+  engine::Verifier verifier;      // the same for proofs (`verify`)
   std::string out, diagnostics;
   std::size_t lines = 0, marked = 0;
   std::size_t proofs[4] = {};  // with `verify`: lines by engine::Proof
@@ -170,7 +171,7 @@ class StreamTranslator::Lines {
     std::u16string& translation = part.translation;
     translation.clear();
     engine::append_utf16(translation, out);
-    const engine::LineProof proof = engine::verify_line(options_.direction, line, translation, options_.engine);
+    const engine::LineProof proof = part.verifier.verify(options_.direction, line, translation, options_.engine);
     ++part.proofs[static_cast<int>(proof.proof)];
     if (proof.proof != engine::Proof::unproven) return proof.proof;
     part.diagnostics += options_.name + ":" + std::to_string(number) + ": unproven: ";

@@ -86,7 +86,13 @@ const Table& table() {
 }  // namespace
 
 bool encode_8080(std::u16string_view statement, MachineCode& code, std::string& why, const EncodeOptions& options) {
-  return table().encode_statement(statement, code, why, options);
+  StatementParts parts;
+  return table().encode_statement(statement, parts, code, why, options);
+}
+
+bool encode_8080(std::u16string_view statement, StatementParts& parts, MachineCode& code, std::string& why,
+                const EncodeOptions& options) {
+  return table().encode_statement(statement, parts, code, why, options);
 }
 
 bool is_8080_mnemonic(std::u16string_view word) { return table().knows(word); }

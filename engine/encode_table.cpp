@@ -219,9 +219,8 @@ const Table::Rows* Table::find(std::u16string_view mnemonic, int& condition) con
   return condition >= 0 ? rows : nullptr;
 }
 
-bool Table::encode_statement(std::u16string_view statement, MachineCode& code, std::string& why,
-                             const EncodeOptions& options) const {
-  thread_local StatementParts parts;
+bool Table::encode_statement(std::u16string_view statement, StatementParts& parts, MachineCode& code,
+                             std::string& why, const EncodeOptions& options) const {
   split_statement(statement, parts);
   code.clear();
   if (encode_data(parts, code, why, options)) return true;

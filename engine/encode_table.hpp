@@ -79,7 +79,7 @@ class Table {
   // Fills code and returns true if a row takes the statement; otherwise says why.
   bool encode(const StatementParts& parts, MachineCode& code, std::string& why, const EncodeOptions& options) const;
   // A whole statement: a data item (db, dw, ds) or a row of the table.
-  bool encode_statement(std::u16string_view statement, MachineCode& code, std::string& why,
+  bool encode_statement(std::u16string_view statement, StatementParts& parts, MachineCode& code, std::string& why,
                         const EncodeOptions& options) const;
   // True if the word is a mnemonic of the table (a condition suffix included).
   bool knows(std::u16string_view mnemonic) const;

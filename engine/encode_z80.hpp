@@ -15,6 +15,10 @@ namespace engine {
 // Fills code and returns true when the statement is a Z80 instruction or a
 // data directive; otherwise returns false and says why.
 bool encode_z80(std::u16string_view statement, MachineCode& code, std::string& why, const EncodeOptions& options = {});
+// The same with the caller's room for the statement's parts, which a caller
+// that encodes many statements keeps (nothing is allocated once it has grown).
+bool encode_z80(std::u16string_view statement, StatementParts& parts, MachineCode& code, std::string& why,
+                const EncodeOptions& options = {});
 
 // True if the word is a Z80 mnemonic.
 bool is_z80_mnemonic(std::u16string_view word);

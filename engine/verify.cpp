@@ -16,7 +16,7 @@ namespace {
 
 struct Side {
   Notation notation;
-  bool (*encode)(std::u16string_view, MachineCode&, std::string&, const EncodeOptions&);
+  bool (*encode)(std::u16string_view, StatementParts&, MachineCode&, std::string&, const EncodeOptions&);
   bool (*is_mnemonic)(std::u16string_view);
 };
 
@@ -115,13 +115,29 @@ std::string utf8(std::u16string_view text) {
   return out;
 }
 
+}  // namespace
+
+struct VerifierState {
+  MachineCode a, b;  // the encodings of a pair of statements
+  std::string why_a, why_b;
+  StatementParts parts;
+  ProofMemory memory;
+  SourceLine s, t;   // source and translation cut into parts
+  std::u16string source_labels, translation_labels;
+};
+
+namespace {
+
 // The proof of one pair of statements: proven, passed or unproven.
-Proof prove(const Side& from, const Side& to, std::u16string_view source, std::u16string_view translation,
-            const Options& options, const EncodeOptions& encode, std::string& reason) {
-  thread_local MachineCode a, b;
-  thread_local std::string why_a, why_b;
-  const bool source_encodes = from.encode(source, a, why_a, encode);
-  const bool translation_encodes = to.encode(translation, b, why_b, encode);
+Proof prove(VerifierState& state, const Side& from, const Side& to, std::u16string_view source,
+            std::u16string_view translation, const Options& options, const EncodeOptions& encode,
+            std::string& reason) {
+  MachineCode& a = state.a;
+  MachineCode& b = state.b;
+  std::string& why_a = state.why_a;
+  std::string& why_b = state.why_b;
+  const bool source_encodes = from.encode(source, state.parts, a, why_a, encode);
+  const bool translation_encodes = to.encode(translation, state.parts, b, why_b, encode);
   if (source_encodes && translation_encodes) {
     if (options.jr_as_jump && from.notation == Notation::z80) relative_as_absolute(a);
     if (a == b) return Proof::proven;
@@ -154,31 +170,43 @@ const char* name_of(Proof proof) {
   return "?";
 }
 
+Verifier::Verifier() : state_(std::make_unique<VerifierState>()) {}
+Verifier::~Verifier() = default;
+
 LineProof verify_line(Direction direction, std::u16string_view source, std::u16string_view translation,
                       const Options& options, const EncodeOptions& encode) {
+  thread_local Verifier verifier;
+  return verifier.verify(direction, source, translation, options, encode);
+}
+
+LineProof Verifier::verify(Direction direction, std::u16string_view source, std::u16string_view translation,
+                           const Options& options, const EncodeOptions& encode) {
+  VerifierState& state = *state_;
   const bool to_8080 = direction == Direction::z80_to_8080;
   const Side& from = to_8080 ? kZ80 : k8080;
   const Side& to = to_8080 ? k8080 : kZ80;
-  const std::u16string_view marking = to_8080 ? kZ80To8080Marking : k8080ToZ80Marking;
+  const std::u16string_view marking = engine::marking(direction);
   if (occurrences(translation, marking) > occurrences(source, marking)) return {Proof::marked, {}};
 
   const std::u16string_view lone_source = lone_statement(source, !to_8080);
   const std::u16string_view lone_translation = lone_source.empty() ? std::u16string_view()
                                                                    : lone_statement(translation, !to_8080);
   if (!lone_translation.empty()) {
-    thread_local ProofMemory memory;
+    ProofMemory& memory = state.memory;
     Proof p;
     if (memory.find(direction, lone_source, lone_translation, options, encode, p)) return {p, {}};
     std::string reason;
-    p = prove(from, to, lone_source, lone_translation, options, encode, reason);
+    p = prove(state, from, to, lone_source, lone_translation, options, encode, reason);
     memory.remember(p);
     return {p, std::move(reason)};
   }
 
-  thread_local SourceLine s, t;
+  SourceLine& s = state.s;
+  SourceLine& t = state.t;
   parse(source, from, !to_8080, s);
   parse(translation, to, !to_8080, t);
-  thread_local std::u16string source_labels, translation_labels;
+  std::u16string& source_labels = state.source_labels;
+  std::u16string& translation_labels = state.translation_labels;
   source_labels.clear();
   translation_labels.clear();
   append_label_name(source_labels, s.label);
@@ -212,7 +240,7 @@ LineProof verify_line(Direction direction, std::u16string_view source, std::u16s
       p = Proof::unproven;
       reason = only_blanks(a) ? "the translation adds a statement" : "the translation drops a statement";
     } else {
-      p = prove(from, to, a, b, options, encode, reason);
+      p = prove(state, from, to, a, b, options, encode, reason);
     }
     if (p == Proof::unproven) {
       if (count > 1) reason = "statement " + std::to_string(i + 1) + ": " + reason;

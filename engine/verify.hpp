@@ -20,6 +20,7 @@
 // differs from one of them only in its numbers costs a lookup.
 #pragma once
 
+#include <memory>
 #include <string_view>
 
 #include "engine/machine_code.hpp"
@@ -27,6 +28,27 @@
 
 namespace engine {
 
+struct VerifierState;  // verify.cpp
+
+// What proving lines needs besides the lines: room for their parts and
+// encodings, and the memory of recent proofs. One Verifier serves one thread
+// at a time; a program that proves on several threads gives each its own.
+class Verifier {
+ public:
+  Verifier();
+  ~Verifier();
+  Verifier(const Verifier&) = delete;
+  Verifier& operator=(const Verifier&) = delete;
+
+  LineProof verify(Direction direction, std::u16string_view source, std::u16string_view translation,
+                   const Options& options = {}, const EncodeOptions& encode = {});
+
+ private:
+  std::unique_ptr<VerifierState> state_;
+};
+
+// The same with the calling thread's own Verifier, made on its first call and
+// kept until the thread ends.
 LineProof verify_line(Direction direction, std::u16string_view source, std::u16string_view translation,
                       const Options& options = {}, const EncodeOptions& encode = {});
 
