@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -226,13 +227,15 @@ bool learn_macros(int fd, engine::MacroNames& macros) {
     const engine::Encoding e = engine::detect_encoding(std::string_view(mark, 2));
     if (e == engine::Encoding::utf16le || e == engine::Encoding::utf16be) return false;
   }
-  std::string text, block(1 << 20, '\0');
+  constexpr std::size_t kBlock = 1 << 20;
+  const auto block = std::make_unique_for_overwrite<char[]>(kBlock);  // unset: a short file touches little of it
+  std::string text;
   for (off_t at = start;;) {
-    const ssize_t n = ::pread(fd, block.data(), block.size(), at);
+    const ssize_t n = ::pread(fd, block.get(), kBlock, at);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     at += n;
-    text.append(block.data(), static_cast<std::size_t>(n));
+    text.append(block.get(), static_cast<std::size_t>(n));
     const std::size_t cut = text.find_last_of(std::string_view("\r\n\0", 3));
     if (cut == std::string::npos) continue;
     macros.learn_text(std::string_view(text).substr(0, cut));

@@ -28,7 +28,7 @@ std::size_t last_line_end(std::string_view text, std::size_t from, std::size_t t
 }  // namespace
 
 InputReader::InputReader(const ReadBlock& read, std::optional<engine::Encoding> code_page)
-    : read_(read), code_page_(code_page), block_(kBlock) {
+    : read_(read), code_page_(code_page), block_(std::make_unique_for_overwrite<char[]>(kBlock)) {
   // The text gets its size once: memory touched for the first time in every
   // batch would cost more than the translation.
   text_.reserve(kText);
@@ -37,14 +37,14 @@ InputReader::InputReader(const ReadBlock& read, std::optional<engine::Encoding> 
 bool InputReader::read_block(std::string& into) {
   long n;
   do {
-    n = read_(block_.data(), block_.size());
+    n = read_(block_.get(), kBlock);
   } while (n < 0 && errno == EINTR);
   if (n < 0) {
     error_ = std::strerror(errno);
     return false;
   }
   if (n == 0) at_end_ = true;
-  into.append(block_.data(), static_cast<std::size_t>(n));
+  into.append(block_.get(), static_cast<std::size_t>(n));
   return true;
 }
 

@@ -55,7 +55,7 @@ class InputReader {
 
   const ReadBlock& read_;
   std::optional<engine::Encoding> code_page_;
-  std::vector<char> block_;  // what one read brings
+  std::unique_ptr<char[]> block_;  // what one read brings (left unset: a short input touches little of it)
   std::string raw_;          // bytes read, not yet decoded (UTF-16 and code-page input only)
   std::string text_;
   std::unique_ptr<engine::Utf16Decoder> utf16_;

@@ -38,7 +38,7 @@ struct TranslatorState {
   std::u16string rewritten;  // the rewritten statements of the line, one after another
   std::vector<Shown> shown;
   std::u16string laid;       // a statement laid out as typed (keep_layout)
-  LineCache lines[2];        // by direction
+  std::unique_ptr<LineCache> lines[2];  // by direction, made on first use
   std::string payload;
   std::u16string text;       // the line being translated, as UTF-16
   std::u16string translated;
@@ -269,7 +269,9 @@ LineInfo Translator::translate_utf8_line(Direction direction, std::string_view l
                                          std::string& out) {
   TranslatorState& state = *state_;
   const std::size_t base = out.size();
-  LineCache& cache = state.lines[direction == Direction::z80_to_8080 ? 0 : 1];
+  std::unique_ptr<LineCache>& slot = state.lines[direction == Direction::z80_to_8080 ? 0 : 1];
+  if (!slot) slot = std::make_unique<LineCache>();
+  LineCache& cache = *slot;
   std::string& payload = state.payload;
   // With macro names the line's decision depends on more than its text.
   const bool remember = remembering() && options.macros == nullptr && cache.wants(line);

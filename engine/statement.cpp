@@ -198,7 +198,9 @@ void StatementTranslator::translate(const Policy& policy, const Options& options
     anew(policy, options, typed, needs_blank, result);
     return;
   }
-  StatementCache& cache = caches_[policy.cache_slot];
+  std::unique_ptr<StatementCache>& slot = caches_[policy.cache_slot];
+  if (!slot) slot = std::make_unique<StatementCache>();
+  StatementCache& cache = *slot;
   const StatementKey key{typed, needs_blank, options};
   if (!cache.wants(key)) {
     anew(policy, options, typed, needs_blank, result);

@@ -19,6 +19,7 @@
 // time; each thread that translates keeps its own.
 #pragma once
 
+#include <memory>
 #include <string_view>
 
 #include "engine/chain.hpp"
@@ -64,7 +65,9 @@ class StatementTranslator {
 
   Code code_;
   Subject subject_;
-  StatementCache caches_[2];  // by Policy::cache_slot
+  // By Policy::cache_slot, made on first use: a program that translates in
+  // one direction does not pay for the other's memory.
+  std::unique_ptr<StatementCache> caches_[2];
 };
 
 // Whether StatementTranslator and the line memory remember (remember_translations).

@@ -170,7 +170,7 @@ const char* name_of(Proof proof) {
   return "?";
 }
 
-Verifier::Verifier() : state_(std::make_unique<VerifierState>()) {}
+Verifier::Verifier() = default;
 Verifier::~Verifier() = default;
 
 LineProof verify_line(Direction direction, std::u16string_view source, std::u16string_view translation,
@@ -181,6 +181,7 @@ LineProof verify_line(Direction direction, std::u16string_view source, std::u16s
 
 LineProof Verifier::verify(Direction direction, std::u16string_view source, std::u16string_view translation,
                            const Options& options, const EncodeOptions& encode) {
+  if (!state_) state_ = std::make_unique<VerifierState>();  // made on first use: a Verifier kept in case costs nothing
   VerifierState& state = *state_;
   const bool to_8080 = direction == Direction::z80_to_8080;
   const Side& from = to_8080 ? kZ80 : k8080;
