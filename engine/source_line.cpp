@@ -16,16 +16,18 @@ std::size_t find_or_quote(std::u16string_view text, std::size_t i, char16_t want
   return kNone;
 }
 
+// The quotes as a set of ASCII characters, one bit each.
+constexpr std::array<std::uint64_t, 2> kQuotes = [] {
+  std::array<std::uint64_t, 2> quotes{};
+  for (char16_t q = 0; q < 128; ++q) {
+    if (is_quote(q)) quotes[q >> 6] |= std::uint64_t{1} << (q & 63);
+  }
+  return quotes;
+}();
+
 // The first of the `wanted` characters or a quote at or after i, or kNone.
 // Separators and quotes are ASCII: one bit each in a 128-bit set.
 std::size_t find_any_or_quote(std::u16string_view text, std::size_t i, std::u16string_view wanted) {
-  static constexpr std::array<std::uint64_t, 2> kQuotes = [] {
-    std::array<std::uint64_t, 2> quotes{};
-    for (char16_t q = 0; q < 128; ++q) {
-      if (is_quote(q)) quotes[q >> 6] |= std::uint64_t{1} << (q & 63);
-    }
-    return quotes;
-  }();
   std::array<std::uint64_t, 2> set = kQuotes;
   for (const char16_t c : wanted) {
     if (c < 128) set[c >> 6] |= std::uint64_t{1} << (c & 63);
@@ -214,11 +216,35 @@ bool is_definition(std::u16string_view statement, Notation notation) {
   return i > after_name && starts_with_defining_word(rest, notation);
 }
 
+namespace {
+
+// Most lines are indented and hold one statement and no comment: no ";", no
+// quote, no statement separator (nor the ":" of an indented label). Such a
+// line is one statement as it stands; answers false for any other.
+bool parse_plain_line(std::u16string_view text, const LineRules& rules, SourceLine& line) {
+  if (text.empty() || !is_separator(text.front())) return false;
+  std::array<std::uint64_t, 2> stops = kQuotes;
+  const auto stop = [&](char16_t c) {
+    if (c < 128) stops[c >> 6] |= std::uint64_t{1} << (c & 63);
+  };
+  for (const char16_t c : std::u16string_view(u";:")) stop(c);  // a comment, an indented label
+  for (const char16_t c : rules.separators) stop(c);
+  for (const char16_t c : text) {
+    if (c < 128 && (stops[c >> 6] >> (c & 63)) & 1) return false;
+  }
+  if (only_blanks(text)) return false;
+  line.statements.push_back({text, false, {}, 0});
+  return true;
+}
+
+}  // namespace
+
 void parse_line(std::u16string_view text, const LineRules& rules, SourceLine& line) {
   line.kind = SourceLine::Kind::code;
   line.label = line.inner = line.comment = {};
   line.label_is_mnemonic = false;
   line.statements.clear();
+  if (parse_plain_line(text, rules, line)) return;
   const std::size_t semicolon = comment_start(text);
   std::u16string_view code = text.substr(0, semicolon);
   std::u16string_view comment = semicolon == kNone ? std::u16string_view() : text.substr(semicolon);
