@@ -256,7 +256,11 @@ CompiledChain compile_chain(std::span<const Rule> rules) {
       // A first word no list knows can still start with the letter of a prefix rule.
       if (takes) add(chain.by_first_letter[c], i);
     }
-    if (!r.word.empty()) add(chain.by_inner_word[std::string_view(r.word)], i);
+    if (!r.word.empty()) {
+      add(chain.by_inner_word[std::string_view(r.word)], i);
+      chain.inner_word_starts[static_cast<unsigned char>(r.word[0])] = true;
+      chain.longest_inner_word = std::max(chain.longest_inner_word, r.word.size());
+    }
     chain.has_inner_words = chain.has_inner_words || !r.word.empty();
   }
   return chain;
@@ -284,6 +288,7 @@ ChainOutcome run_chain(const CompiledChain& chain, Code& code, Subject& subject)
       const std::size_t start = q;
       while (q < b.size() && !is_separator_byte(b[q])) ++q;
       if (q == start) continue;
+      if (q - start > chain.longest_inner_word || !chain.inner_word_starts[static_cast<unsigned char>(b[start])]) continue;
       const std::vector<std::uint16_t>* inner = chain.by_inner_word.find(b.substr(start, q - start));
       if (inner == nullptr) continue;
       if (!any) merged.assign(list->begin(), list->end());

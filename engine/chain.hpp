@@ -72,6 +72,10 @@ struct CompiledChain {
   // Unanchored rules by the word they need, for the words after the first.
   Lists by_inner_word;
   bool has_inner_words = false;
+  // Those words' first bytes and greatest length: most words of a code field
+  // are ruled out without a lookup.
+  std::array<bool, 256> inner_word_starts{};
+  std::size_t longest_inner_word = 0;
 };
 
 CompiledChain compile_chain(std::span<const Rule> rules);
