@@ -105,13 +105,6 @@ Verdict mark_memory_load(Code& code) {
   return ops.count == 2 && enclosed(code, ops.at[1]).size() > 0 ? Verdict::mark : Verdict::next;
 }
 
-// Text without the spaces at either end (tabs stay).
-std::u16string_view trim_spaces(std::u16string_view text) {
-  const std::size_t first = text.find_first_not_of(u' ');
-  if (first == kNone) return {};
-  return text.substr(first, text.find_last_not_of(u' ') - first + 1);
-}
-
 // The source operand of an 8-bit load, without the spaces around it. A view
 // of the code field: valid until the field changes.
 std::u16string_view load_operand(const Code& code) {

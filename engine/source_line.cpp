@@ -16,25 +16,34 @@ std::size_t find_or_quote(std::u16string_view text, std::size_t i, char16_t want
   return kNone;
 }
 
-// The quotes as a set of ASCII characters, one bit each.
-constexpr std::array<std::uint64_t, 2> kQuotes = [] {
-  std::array<std::uint64_t, 2> quotes{};
+// A set of ASCII characters, one bit each: separators, quotes and the
+// comment sign are all ASCII.
+struct AsciiSet {
+  std::array<std::uint64_t, 2> bits{};
+  constexpr void add(char16_t c) {
+    if (c < 128) bits[c >> 6] |= std::uint64_t{1} << (c & 63);
+  }
+  constexpr void add(std::u16string_view chars) {
+    for (const char16_t c : chars) add(c);
+  }
+  constexpr bool has(char16_t c) const { return c < 128 && (bits[c >> 6] >> (c & 63)) & 1; }
+};
+
+constexpr AsciiSet kQuotes = [] {
+  AsciiSet quotes;
   for (char16_t q = 0; q < 128; ++q) {
-    if (is_quote(q)) quotes[q >> 6] |= std::uint64_t{1} << (q & 63);
+    if (is_quote(q)) quotes.add(q);
   }
   return quotes;
 }();
 
 // The first of the `wanted` characters or a quote at or after i, or kNone.
-// Separators and quotes are ASCII: one bit each in a 128-bit set.
 std::size_t find_any_or_quote(std::u16string_view text, std::size_t i, std::u16string_view wanted) {
-  std::array<std::uint64_t, 2> set = kQuotes;
-  for (const char16_t c : wanted) {
-    if (c < 128) set[c >> 6] |= std::uint64_t{1} << (c & 63);
-  }
+  AsciiSet set = kQuotes;
+  set.add(wanted);
   for (; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (c < 128 && (set[c >> 6] >> (c & 63)) & 1) return i;
+    if (set.has(c)) return i;
     if (c >= 128 && (wanted.find(c) != std::u16string_view::npos || is_quote(c))) return i;
   }
   return kNone;
@@ -223,14 +232,11 @@ namespace {
 // line is one statement as it stands; answers false for any other.
 bool parse_plain_line(std::u16string_view text, const LineRules& rules, SourceLine& line) {
   if (text.empty() || !is_separator(text.front())) return false;
-  std::array<std::uint64_t, 2> stops = kQuotes;
-  const auto stop = [&](char16_t c) {
-    if (c < 128) stops[c >> 6] |= std::uint64_t{1} << (c & 63);
-  };
-  for (const char16_t c : std::u16string_view(u";:")) stop(c);  // a comment, an indented label
-  for (const char16_t c : rules.separators) stop(c);
+  AsciiSet stops = kQuotes;
+  stops.add(u";:");  // a comment, an indented label
+  stops.add(rules.separators);
   for (const char16_t c : text) {
-    if (c < 128 && (stops[c >> 6] >> (c & 63)) & 1) return false;
+    if (stops.has(c)) return false;
   }
   if (only_blanks(text)) return false;
   line.statements.push_back({text, false, {}, 0});

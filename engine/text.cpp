@@ -115,12 +115,14 @@ std::u16string tail_text(std::u16string_view text, std::size_t start) {
   return std::u16string(text.substr(std::min(start, text.size())));
 }
 
-std::u16string trim_blanks(std::u16string_view text) {
+std::u16string_view trim_spaces(std::u16string_view text) {
   const auto first = text.find_first_not_of(u' ');
   if (first == kNone) return {};
   const auto last = text.find_last_not_of(u' ');
-  return std::u16string(text.substr(first, last - first + 1));
+  return text.substr(first, last - first + 1);
 }
+
+std::u16string trim_blanks(std::u16string_view text) { return std::u16string(trim_spaces(text)); }
 
 std::u16string lower_text(std::u16string_view text) {
   std::u16string out(text);

@@ -43,6 +43,8 @@ std::u16string tail_text(std::u16string_view text, std::size_t start);
 
 // Removes spaces (code 32 only) at both ends; tabs stay.
 std::u16string trim_blanks(std::u16string_view text);
+// The same as a view of text.
+std::u16string_view trim_spaces(std::u16string_view text);
 
 // Case mapping of whole texts. A-Z and a-z map onto each other exactly; Latin-1,
 // Latin Extended-A, Greek, Cyrillic and full-width Latin letters map by their
