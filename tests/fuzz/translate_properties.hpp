@@ -10,6 +10,7 @@
 
 #include "engine/dialect.hpp"
 #include "engine/pipeline.hpp"
+#include "engine/reserved_names.hpp"
 #include "engine/source_line.hpp"
 #include "engine/utf.hpp"
 #include "engine/verify.hpp"
@@ -121,6 +122,9 @@ inline constexpr Allowed kUnprovenAllowed[] = {
      "\"jnz ,0\" and \"cc,x\" become \"jp nz,,0\" and \"call c,,x\": the rules keep such a comma where the "
      "mnemonic grows an operand; "
      "a known fault of the rules, to go when they drop it"},
+    {"a name of the source is reserved in the other notation",
+     "a label such as RES: or EX: in 8080 source is a mnemonic in Z80 notation, so the translated line reads "
+     "otherwise (\"the labels differ\"); the translation is kept and --check tells the user to rename it"},
 };
 
 // True if a statement of the line has a comma right after its mnemonic
@@ -153,6 +157,7 @@ inline const Allowed* allowed_unproven(const std::string& reason, std::u16string
     i = end > i ? end : i + 1;
   }
   if (comma_after_mnemonic(line, from)) return &kUnprovenAllowed[3];
+  if (!engine::reserved_names(line, from).empty()) return &kUnprovenAllowed[4];
   return nullptr;
 }
 
