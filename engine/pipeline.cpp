@@ -46,6 +46,14 @@ struct TranslatorState {
 
 namespace {
 
+// True when the steps rewrite or let through `text` read as one statement.
+bool steps_take(TranslatorState& state, const Policy& policy, const Options& options,
+                     std::u16string_view text) {
+  if (text.empty()) return false;
+  state.statements.translate(policy, options, text, !is_separator(text.front()), state.statement);
+  return state.statement.decision == Decision::rewrite || state.statement.decision == Decision::pass_through;
+}
+
 // The line's output, appended to the sink: labels, statements and comment.
 template <typename Sink>
 LineInfo translate(TranslatorState& state, const Policy& policy, std::u16string_view line, const Options& options,
@@ -62,9 +70,7 @@ LineInfo translate(TranslatorState& state, const Policy& policy, std::u16string_
   } context{state, policy, options};
   const auto is_statement = [](const void* c, std::u16string_view candidate) {
     const auto& x = *static_cast<const Context*>(c);
-    x.state.statements.translate(x.policy, x.options, candidate, !is_separator(candidate.front()),
-                                 x.state.statement);
-    return x.state.statement.decision == Decision::rewrite || x.state.statement.decision == Decision::pass_through;
+    return steps_take(x.state, x.policy, x.options, candidate);
   };
   const LineRules rules{policy.notation,
                         options.backslash_separates ? kStatementSeparatorsWithBackslash : kStatementSeparators,
@@ -260,6 +266,10 @@ Translation Translator::translate_reference(Direction direction, std::u16string_
   return translate_text(*state_, policy_of(direction, true), line, options);
 }
 
+bool Translator::takes_statement(Direction direction, std::u16string_view text, const Options& options) {
+  return steps_take(*state_, policy_of(direction), options, text);
+}
+
 LineInfo Translator::translate_line(Direction direction, std::u16string_view line, const Options& options,
                                     std::string& out) {
   return engine::translate(*state_, policy_of(direction), line, options, Utf8Sink{out});
@@ -325,6 +335,9 @@ LineInfo Translator::translate_utf8_line(Direction direction, std::string_view l
 
 Translation translate_z80_to_8080(std::u16string_view line, const Options& options) {
   return this_thread().translate(Direction::z80_to_8080, line, options);
+}
+bool takes_statement(Direction direction, std::u16string_view text, const Options& options) {
+  return this_thread().takes_statement(direction, text, options);
 }
 Translation translate_8080_to_z80(std::u16string_view line, const Options& options) {
   return this_thread().translate(Direction::i8080_to_z80, line, options);

@@ -133,6 +133,9 @@ class Translator {
   // byte, so that comments in cp1251, KOI8-R or any code page come back
   // unchanged. Lines seen lately are remembered whole.
   LineInfo translate_utf8_line(Direction direction, std::string_view line, const Options& options, std::string& out);
+  // True when the direction's steps rewrite or let through `text` read as one
+  // statement: what makes the text after a "!" in an 8080 comment a statement.
+  bool takes_statement(Direction direction, std::u16string_view text, const Options& options = {});
 
  private:
   std::unique_ptr<TranslatorState> state_;
@@ -146,6 +149,7 @@ Translation translate_z80_to_8080_reference(std::u16string_view line, const Opti
 Translation translate_8080_to_z80_reference(std::u16string_view line, const Options& options = {});
 LineInfo translate_line(Direction direction, std::u16string_view line, const Options& options, std::string& out);
 LineInfo translate_utf8_line(Direction direction, std::string_view line, const Options& options, std::string& out);
+bool takes_statement(Direction direction, std::u16string_view text, const Options& options = {});
 
 // Whether translations of recent statements and lines are remembered
 // (statement_cache.hpp); on by default. Off, everything is translated anew:

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "engine/dialect.hpp"
 #include "engine/encode_8080.hpp"
@@ -29,25 +30,30 @@ std::size_t occurrences(std::u16string_view text, std::u16string_view part) {
   return n;
 }
 
-// In 8080 source a "!" in a comment may start a statement: the pipeline takes
-// the text after it for one when the chain rewrites it or lets it through,
-// and so does the source's parse here. In the translation, such a statement
-// starts with a Z80 mnemonic or a word the chain lets through.
-bool starts_8080_statement(const void*, std::u16string_view text) {
-  std::u16string line(1, u' ');
-  line += text;
-  const Outcome o = translate_8080_to_z80(line).outcome;
-  return o.decision == Decision::rewrite || o.decision == Decision::pass_through;
+// In 8080 source a "!" in a comment may start a statement: the text after it
+// is one when the 8080 steps rewrite it or let it through, as the pipeline
+// decides. The source's parse asks the pipeline and notes each answer; the
+// translation, whose comments are the source's but for the statements
+// rewritten, is read with the same answers in the same order.
+struct CommentReading {
+  const Options& options;
+  std::vector<bool>& answers;
+  std::size_t next = 0;
+};
+bool source_statement(const void* context, std::u16string_view text) {
+  const auto& reading = *static_cast<const CommentReading*>(context);
+  const bool taken = takes_statement(Direction::i8080_to_z80, text, reading.options);
+  reading.answers.push_back(taken);
+  return taken;
 }
-bool starts_z80_statement(const void*, std::u16string_view text) {
-  const std::u16string_view word = first_word(text);
-  return is_z80_mnemonic(word) || is_data_word(word) || is_one_of(word, shared_directives()) ||
-         is_word(word, kSetDirective) || is_word(word, kZ80Switch);
+bool translation_statement(const void* context, std::u16string_view) {
+  auto& reading = *static_cast<CommentReading*>(const_cast<void*>(context));
+  return reading.next < reading.answers.size() && reading.answers[reading.next++];
 }
 
-void parse(std::u16string_view line, const Side& side, bool statements_in_comment, SourceLine& out) {
-  const auto starts = side.notation == Notation::i8080 ? starts_8080_statement : starts_z80_statement;
-  parse_line(line, LineRules{side.notation, kStatementSeparators, statements_in_comment, starts, nullptr}, out);
+void parse(std::u16string_view line, const Side& side, bool source, CommentReading* comments, SourceLine& out) {
+  const auto starts = source ? source_statement : translation_statement;
+  parse_line(line, LineRules{side.notation, kStatementSeparators, comments != nullptr, starts, comments}, out);
 }
 
 // The statement of a line that is one statement, maybe with a comment, as
@@ -124,6 +130,7 @@ struct VerifierState {
   ProofMemory memory;
   SourceLine s, t;   // source and translation cut into parts
   std::u16string source_labels, translation_labels;
+  std::vector<bool> comment_answers;  // the source's "!"-in-comment answers, in order
 };
 
 namespace {
@@ -204,8 +211,10 @@ LineProof Verifier::verify(Direction direction, std::u16string_view source, std:
 
   SourceLine& s = state.s;
   SourceLine& t = state.t;
-  parse(source, from, !to_8080, s);
-  parse(translation, to, !to_8080, t);
+  state.comment_answers.clear();
+  CommentReading comments{options, state.comment_answers};
+  parse(source, from, true, to_8080 ? nullptr : &comments, s);
+  parse(translation, to, false, to_8080 ? nullptr : &comments, t);
   std::u16string& source_labels = state.source_labels;
   std::u16string& translation_labels = state.translation_labels;
   source_labels.clear();

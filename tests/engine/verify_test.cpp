@@ -42,6 +42,11 @@ const Case kLines[] = {
     {I, u"⇥lxi⇥b,(buf)", u"⇥ld⇥bc,(buf)", Proof::unproven, "ED 4B [buf : word]"},
     {I, u"⇥rst⇥bdosv/8", u"⇥rst⇥(bdosv/8)*8", Proof::proven},
     {I, u"⇥push⇥psw ; save ! pop⇥b", u"⇥push⇥af ; save ! pop⇥bc", Proof::proven},
+    // The translation's comment reads as the source's did: "exx" stays comment
+    // text, a statement after "!" that holds ":" stays one.
+    {I, u"⇥dcr⇥b ; x ! exx ! mov a,b", u"⇥dec⇥b ; x ! exx ! ld a,b", Proof::proven},
+    {I, u"⇥dcr⇥b ;x! jnz foo:⇥mov a,m", u"⇥dec⇥b ;x! jp nz, foo:⇥ld a,(hl)", Proof::proven},
+    {I, u"⇥dcr⇥b ; x ! mov a,b", u"⇥dec⇥b ; x ! mov a,b", Proof::unproven, "statement 2: the translation does not"},
     {I, u"⇥mov⇥a,b", u"⇥ld⇥a,b", Proof::proven},
     {I, u"⇥mvi⇥m,5", u";Cannot convert:⇥mvi⇥m,5", Proof::marked},
     {I, u"⇥mvi⇥m,5", u"⇥ld⇥(hl),5", Proof::proven},  // a marked line finished by hand

@@ -125,10 +125,6 @@ inline constexpr Allowed kUnprovenAllowed[] = {
     {"a name of the source is reserved in the other notation",
      "a label such as RES: or EX: in 8080 source is a mnemonic in Z80 notation, so the translated line reads "
      "otherwise (\"the labels differ\"); the translation is kept and --check tells the user to rename it"},
-    {"the translation adds a statement",
-     "after a \"!\" in an 8080 comment a Z80-only word (\"; x ! exx\") is comment text to the source but "
-     "reads as a statement in the translation's comment; a known fault of the proof, to go when it reads "
-     "both comments alike"},
 };
 
 // True if a statement of the line has a comma right after its mnemonic
@@ -162,11 +158,6 @@ inline const Allowed* allowed_unproven(const std::string& reason, std::u16string
   }
   if (comma_after_mnemonic(line, from)) return &kUnprovenAllowed[3];
   if (!engine::reserved_names(line, from).empty()) return &kUnprovenAllowed[4];
-  const std::size_t comment = engine::comment_start(line);
-  if (!from_z80 && reason.find(kUnprovenAllowed[5].what) != std::string::npos && comment != engine::kNone &&
-      line.find(u'!', comment) != std::u16string_view::npos) {
-    return &kUnprovenAllowed[5];
-  }
   return nullptr;
 }
 
