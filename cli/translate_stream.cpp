@@ -63,7 +63,7 @@ struct StreamTranslator::Worker {
   std::size_t lines = 0, marked = 0;
   std::size_t proofs[4] = {};  // with `verify`: lines by engine::Proof
   std::unique_ptr<ProofMemory> memory;  // with `verify`, from the first line proved on
-  std::u16string text, translation;     // scratch of `verify`
+  std::u16string translation;           // scratch of `verify`
 
   void clear() {
     out.clear(), diagnostics.clear(), lines = 0, marked = 0;
@@ -156,31 +156,35 @@ class StreamTranslator::Lines {
       ++part.proofs[static_cast<int>(proof)];
       return;
     }
-    std::u16string& text = part.text;
-    text.clear();
-    engine::append_utf16(text, line);
-    proof = verify(text, info, base, number, part);
-    if (wanted && proof != engine::Proof::unproven) memory->table.remember(line, {}, proof);
+    const std::string_view out = std::string_view(part.out).substr(base);
+    const engine::LineProof proved = part.verifier.verify_utf8(options_.direction, line, out, options_.engine);
+    // Positions count the line's bytes.
+    count(proved, line.substr(info.source_begin, info.source_end - info.source_begin), info, number, part);
+    if (wanted && proved.proof != engine::Proof::unproven) memory->table.remember(line, {}, proved.proof);
   }
 
-  // The line's proof (engine/verify.hpp), counted; an unproven line reported
-  // as "NAME:LINE: unproven: SOURCE -> OUTPUT (REASON)".
-  engine::Proof verify(std::u16string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
-                       Worker& part) const {
-    const std::string_view out = std::string_view(part.out).substr(base);
+  // The same for a line already decoded.
+  void verify(std::u16string_view line, const engine::LineInfo& info, std::size_t base, std::size_t number,
+              Worker& part) const {
     std::u16string& translation = part.translation;
     translation.clear();
-    engine::append_utf16(translation, out);
-    const engine::LineProof proof = part.verifier.verify(options_.direction, line, translation, options_.engine);
+    engine::append_utf16(translation, std::string_view(part.out).substr(base));
+    const engine::LineProof proved = part.verifier.verify(options_.direction, line, translation, options_.engine);
+    count(proved, engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)), info,
+          number, part);
+  }
+
+  // A line's proof (engine/verify.hpp), counted; an unproven line reported as
+  // "NAME:LINE: unproven: SOURCE -> OUTPUT (REASON)".
+  void count(const engine::LineProof& proof, std::string_view source, const engine::LineInfo& info,
+             std::size_t number, Worker& part) const {
     ++part.proofs[static_cast<int>(proof.proof)];
-    if (proof.proof != engine::Proof::unproven) return proof.proof;
+    if (proof.proof != engine::Proof::unproven) return;
     part.diagnostics += options_.name + ":" + std::to_string(number) + ": unproven: ";
-    append_shown(part.diagnostics,
-                 engine::utf16_to_utf8(line.substr(info.source_begin, info.source_end - info.source_begin)));
+    append_shown(part.diagnostics, source);
     part.diagnostics += " -> ";
     append_shown(part.diagnostics, std::string_view(part.out).substr(info.out_begin, info.out_end - info.out_begin));
     part.diagnostics += " (" + proof.reason + ")\n";
-    return proof.proof;
   }
 
   void diagnose(const engine::LineInfo& info, const std::string& source, std::size_t number, Worker& part) const {

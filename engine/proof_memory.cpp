@@ -41,14 +41,15 @@ std::uint8_t class_of(char16_t c) {
   return kRefused;
 }
 
+template <typename Char>
 struct Shape {
   char* text = nullptr;
   std::size_t size = 0;
-  std::u16string_view seen[kMostNumbers];  // the distinct runs of digits so far
+  std::basic_string_view<Char> seen[kMostNumbers];  // the distinct runs of digits so far
   std::size_t count = 0;
 
   // A run of digits as its placeholder.
-  bool add_number(std::u16string_view digits) {
+  bool add_number(std::basic_string_view<Char> digits) {
     std::size_t index = 0;
     while (index < count && seen[index] != digits) ++index;
     if (index == count) {
@@ -62,29 +63,41 @@ struct Shape {
   }
 };
 
-bool may_evaluate(std::u16string_view word) {
+// A code unit as the tables read it: a byte as the character of its number.
+char16_t unit(char c) { return static_cast<unsigned char>(c); }
+char16_t unit(char16_t c) { return c; }
+
+template <typename Char>
+bool may_evaluate(std::basic_string_view<Char> word) {
   if (word.size() < 2 || word.size() > 4) return false;
-  switch (word[0] | 0x20) {
-    case u'i': case u'b': case u's': case u'r': case u'j': case u'd': return is_one_of(word, kEvaluating);
+  switch (unit(word[0]) | 0x20) {
+    case u'i': case u'b': case u's': case u'r': case u'j': case u'd': {
+      char16_t wide[4];
+      for (std::size_t i = 0; i < word.size(); ++i) wide[i] = unit(word[i]);
+      return is_one_of(std::u16string_view(wide, word.size()), kEvaluating);
+    }
     default: return false;
   }
 }
 
-// Appends the statement's shape; false when it has none.
-bool add_statement(Shape& shape, std::u16string_view statement) {
+// Appends the statement's shape; false when it has none. A statement given
+// as bytes (UTF-8) has the shape of the same statement given as UTF-16: only
+// ASCII takes part.
+template <typename Char>
+bool add_statement(Shape<Char>& shape, std::basic_string_view<Char> statement) {
   // The first word (a mnemonic, a directive, a macro's name) stays as typed.
   std::size_t i = 0;
-  while (i < statement.size() && is_separator(statement[i])) ++i;
+  while (i < statement.size() && is_separator(unit(statement[i]))) ++i;
   const std::size_t word = i;
-  while (i < statement.size() && !is_separator(statement[i])) ++i;
+  while (i < statement.size() && !is_separator(unit(statement[i]))) ++i;
   if (may_evaluate(statement.substr(word, i - word))) return false;
   for (std::size_t k = 0; k < i; ++k) {
-    if (class_of(statement[k]) == kRefused && statement[k] != u'$') return false;
+    if (class_of(unit(statement[k])) == kRefused && unit(statement[k]) != u'$') return false;
     shape.text[shape.size++] = static_cast<char>(statement[k]);
   }
   bool in_name = false;  // the character before is a name character
   while (i < statement.size()) {
-    const char16_t c = statement[i];
+    const char16_t c = unit(statement[i]);
     const std::uint8_t kind = class_of(c);
     if (kind == kRefused) return false;
     if (!(kind & kDigit)) {
@@ -94,17 +107,17 @@ bool add_statement(Shape& shape, std::u16string_view statement) {
       continue;
     }
     std::size_t end = i + 1;
-    while (end < statement.size() && is_digit(statement[end])) ++end;
-    const std::u16string_view run = statement.substr(i, end - i);
+    while (end < statement.size() && is_digit(unit(statement[end]))) ++end;
+    const std::basic_string_view<Char> run = statement.substr(i, end - i);
     const bool number = !in_name;  // "12"; in a name ("l12") the digits are text, compared as text only
     i = end;
     in_name = true;
-    if (number && end < statement.size() && (class_of(statement[end]) & kName)) {
+    if (number && end < statement.size() && (class_of(unit(statement[end])) & kName)) {
       return false;  // "0FFh", "12d", "1x": read by their suffix
     }
-    if (run[0] == u'0' || run.size() > kLongestNumber) {
+    if (unit(run[0]) == u'0' || run.size() > kLongestNumber) {
       if (number && run.size() > 1) return false;  // "05" reads as 5: its text is not its value
-      for (char16_t d : run) shape.text[shape.size++] = static_cast<char>(d);  // "0", "l05": as typed
+      for (const Char d : run) shape.text[shape.size++] = static_cast<char>(d);  // "0", "l05": as typed
     } else if (!shape.add_number(run)) {
       return false;
     }
@@ -114,13 +127,15 @@ bool add_statement(Shape& shape, std::u16string_view statement) {
 
 }  // namespace
 
-bool ProofMemory::find(Direction direction, std::u16string_view source, std::u16string_view translation,
-                       const Options& options, const EncodeOptions& encode, Proof& proof) {
+template <typename Char>
+bool ProofMemory::find_shape(Direction direction, std::basic_string_view<Char> source,
+                             std::basic_string_view<Char> translation, const Options& options,
+                             const EncodeOptions& encode, Proof& proof) {
   wanted_ = false;
   if (source.size() + translation.size() > kLongestPair || !g_remember.load(std::memory_order_relaxed)) return false;
   // While few shapes repeat the table looks up one in many: the others need no shape.
   if (!table_.wants(kLongestKey)) return false;
-  Shape shape;
+  Shape<Char> shape;
   shape.text = key_;
   shape.text[shape.size++] = static_cast<char>((direction == Direction::z80_to_8080 ? 1 : 0) |
                                                (options.jr_as_jump ? 2 : 0) | (encode.case_sensitive ? 4 : 0));
@@ -130,6 +145,16 @@ bool ProofMemory::find(Direction direction, std::u16string_view source, std::u16
   key_size_ = shape.size;
   wanted_ = true;
   return table_.find(std::string_view(key_, key_size_), payload_, proof);
+}
+
+bool ProofMemory::find(Direction direction, std::u16string_view source, std::u16string_view translation,
+                       const Options& options, const EncodeOptions& encode, Proof& proof) {
+  return find_shape(direction, source, translation, options, encode, proof);
+}
+
+bool ProofMemory::find(Direction direction, std::string_view source, std::string_view translation,
+                       const Options& options, const EncodeOptions& encode, Proof& proof) {
+  return find_shape(direction, source, translation, options, encode, proof);
 }
 
 void ProofMemory::remember(Proof proof) {

@@ -43,6 +43,12 @@ class ProofMemory {
   // proved lately; false otherwise (then remember() may follow).
   bool find(Direction direction, std::u16string_view source, std::u16string_view translation, const Options& options,
             const EncodeOptions& encode, Proof& proof);
+  // The same for a pair given as UTF-8 bytes: it finds what the pair given
+  // as UTF-16 finds (a pair with any byte past ASCII has no shape).
+  bool find(Direction direction, std::string_view source, std::string_view translation, const Options& options,
+            const EncodeOptions& encode, Proof& proof);
+  // True when the last find() made the pair's shape (remember() then keeps it).
+  bool shaped() const { return wanted_; }
   // The fresh proof of the pair last given to find(), if it found nothing.
   void remember(Proof proof);
 
@@ -50,6 +56,10 @@ class ProofMemory {
   static constexpr std::size_t kLongestKey = 3 * kLongestPair + 3;
 
  private:
+  template <typename Char>
+  bool find_shape(Direction direction, std::basic_string_view<Char> source, std::basic_string_view<Char> translation,
+                  const Options& options, const EncodeOptions& encode, Proof& proof);
+
   RecentTable<Proof> table_;
   char key_[kLongestKey];
   std::size_t key_size_ = 0;

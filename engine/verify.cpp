@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "engine/dialect.hpp"
@@ -24,9 +25,10 @@ struct Side {
 constexpr Side kZ80{Notation::z80, encode_z80, is_z80_mnemonic};
 constexpr Side k8080{Notation::i8080, encode_8080, is_8080_mnemonic};
 
-std::size_t occurrences(std::u16string_view text, std::u16string_view part) {
+template <typename Char>
+std::size_t occurrences(std::basic_string_view<Char> text, std::basic_string_view<Char> part) {
   std::size_t n = 0;
-  for (std::size_t at = text.find(part); at != std::u16string_view::npos; at = text.find(part, at + part.size())) ++n;
+  for (std::size_t at = text.find(part); at != text.npos; at = text.find(part, at + part.size())) ++n;
   return n;
 }
 
@@ -62,22 +64,31 @@ void parse(std::u16string_view line, const Side& side, bool source, CommentReadi
 // label) and no quote, and where a comment may hold statements, its comment
 // holds no "!". parse_line makes such a line one statement of kind `code`: the
 // text before the comment. Empty for any other line, and for a blank one.
-std::u16string_view lone_statement(std::u16string_view line, bool statements_in_comment) {
+template <typename Char>
+std::basic_string_view<Char> lone_statement(std::basic_string_view<Char> line, bool statements_in_comment) {
   // What ends a statement or starts a comment or quote.
   static constexpr auto kStops = [] {
     std::array<bool, 128> t{};
     for (char16_t c : std::u16string_view(u";!:'\"")) t[c] = true;
     return t;
   }();
-  if (line.empty() || !is_separator(line.front())) return {};
+  const auto stops = [](Char c) {
+    const auto u = static_cast<std::make_unsigned_t<Char>>(c);
+    return u < 128 && kStops[u];
+  };
+  if (line.empty() || !is_separator(static_cast<std::make_unsigned_t<Char>>(line.front()))) return {};
   std::size_t end = 0;
-  while (end < line.size() && !(line[end] < 128 && kStops[line[end]])) ++end;
+  while (end < line.size() && !stops(line[end])) ++end;
   if (end < line.size()) {
-    if (line[end] != u';') return {};
-    if (statements_in_comment && line.find(u'!', end) != std::u16string_view::npos) return {};
+    if (line[end] != Char(';')) return {};
+    if (statements_in_comment && line.find(Char('!'), end) != std::basic_string_view<Char>::npos) return {};
   }
-  const std::u16string_view code = line.substr(0, end);
-  return only_blanks(code) ? std::u16string_view() : code;
+  const std::basic_string_view<Char> code = line.substr(0, end);
+  for (const Char c : code) {
+    const char16_t u = static_cast<std::make_unsigned_t<Char>>(c);
+    if (!is_blank(u) && u != kEndOfFilePadding) return code;  // as only_blanks()
+  }
+  return {};
 }
 
 // A label as a name: no blanks, no colons, any case.
@@ -131,6 +142,7 @@ struct VerifierState {
   SourceLine s, t;   // source and translation cut into parts
   std::u16string source_labels, translation_labels;
   std::vector<bool> comment_answers;  // the source's "!"-in-comment answers, in order
+  std::u16string wide_source, wide_translation;  // verify_utf8's lines as UTF-16
 };
 
 namespace {
@@ -184,6 +196,44 @@ LineProof verify_line(Direction direction, std::u16string_view source, std::u16s
                       const Options& options, const EncodeOptions& encode) {
   thread_local Verifier verifier;
   return verifier.verify(direction, source, translation, options, encode);
+}
+
+LineProof Verifier::verify_utf8(Direction direction, std::string_view source, std::string_view translation,
+                                const Options& options, const EncodeOptions& encode) {
+  if (!state_) state_ = std::make_unique<VerifierState>();
+  VerifierState& state = *state_;
+  const bool to_8080 = direction == Direction::z80_to_8080;
+  // A pair of lone ASCII statements is proved on its bytes (the marking is
+  // ASCII, and a byte past ASCII is never a stop): most lines are such a pair,
+  // and most of those are found in the memory by their shape.
+  static const std::string markings[2] = {std::string(kZ80To8080Marking.begin(), kZ80To8080Marking.end()),
+                                          std::string(k8080ToZ80Marking.begin(), k8080ToZ80Marking.end())};
+  const std::string_view marking_bytes = markings[to_8080 ? 0 : 1];
+  const std::string_view lone_source = lone_statement(source, !to_8080);
+  const std::string_view lone_translation =
+      lone_source.empty() ? std::string_view() : lone_statement(translation, !to_8080);
+  if (!lone_translation.empty() && occurrences(translation, marking_bytes) <= occurrences(source, marking_bytes)) {
+    ProofMemory& memory = state.memory;
+    Proof p;
+    if (memory.find(direction, lone_source, lone_translation, options, encode, p)) return {p, {}};
+    if (memory.shaped()) {  // ASCII: the statements as UTF-16 are the bytes widened
+      std::u16string& a = state.wide_source;
+      std::u16string& b = state.wide_translation;
+      a.assign(lone_source.begin(), lone_source.end());
+      b.assign(lone_translation.begin(), lone_translation.end());
+      std::string reason;
+      p = prove(state, to_8080 ? kZ80 : k8080, to_8080 ? k8080 : kZ80, a, b, options, encode, reason);
+      memory.remember(p);
+      return {p, std::move(reason)};
+    }
+  }
+  std::u16string& a = state.wide_source;
+  std::u16string& b = state.wide_translation;
+  a.clear();
+  b.clear();
+  append_utf16(a, source);
+  append_utf16(b, translation);
+  return verify(direction, a, b, options, encode);
 }
 
 LineProof Verifier::verify(Direction direction, std::u16string_view source, std::u16string_view translation,

@@ -42,6 +42,10 @@ class Verifier {
 
   LineProof verify(Direction direction, std::u16string_view source, std::u16string_view translation,
                    const Options& options = {}, const EncodeOptions& encode = {});
+  // The same for lines given as UTF-8 (as verify() after append_utf16 of each;
+  // a pair of lone ASCII statements is read on its bytes).
+  LineProof verify_utf8(Direction direction, std::string_view source, std::string_view translation,
+                        const Options& options = {}, const EncodeOptions& encode = {});
 
  private:
   std::unique_ptr<VerifierState> state_;

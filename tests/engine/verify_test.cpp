@@ -6,6 +6,7 @@
 
 #include "engine/line_reader.hpp"
 #include "engine/proof_memory.hpp"
+#include "engine/utf.hpp"
 #include "engine/verify.hpp"
 #include "test_text.hpp"
 
@@ -92,10 +93,16 @@ LineProof fresh_proof(Direction d, std::u16string_view source, std::u16string_vi
   remember_proofs(true);
   return p;
 }
+// The same for the pair given as UTF-8 (read on its bytes where it is ASCII).
 void expect_remembered_as_fresh(Direction d, std::u16string_view source, std::u16string_view translation) {
+  thread_local Verifier bytes;
   const LineProof fresh = fresh_proof(d, source, translation), memory = verify_line(d, source, translation);
-  EXPECT_EQ(std::string(name_of(memory.proof)) + ": " + memory.reason, std::string(name_of(fresh.proof)) + ": " + fresh.reason)
+  const LineProof utf8 = bytes.verify_utf8(d, utf16_to_utf8(source), utf16_to_utf8(translation));
+  const std::string expected = std::string(name_of(fresh.proof)) + ": " + fresh.reason;
+  EXPECT_EQ(std::string(name_of(memory.proof)) + ": " + memory.reason, expected)
       << testing::show(source) << " -> " << testing::show(translation);
+  EXPECT_EQ(std::string(name_of(utf8.proof)) + ": " + utf8.reason, expected)
+      << "as UTF-8: " << testing::show(source) << " -> " << testing::show(translation);
 }
 // Each digit one up ("19" is "20"): the same pair but for its numbers.
 std::u16string digits_changed(std::u16string_view text) {
