@@ -26,20 +26,21 @@ constexpr std::size_t kLongestNumber = 9;  // digits: below 2^32 whatever they a
 constexpr std::u16string_view kEvaluating[] = {u"im", u"bit", u"set", u"res", u"rst", u"jr", u"djnz"};
 
 // Characters as the shape reads them; anything past ASCII is refused.
-enum : std::uint8_t { kOther = 0, kName = 1, kDigit = 2, kRefused = 4 };
+enum : std::uint8_t { kOther = 0, kName = 1, kDigit = 2, kRefused = 4, kSeparator = 8, kDollar = 16 };
 constexpr auto kClasses = [] {
-  std::array<std::uint8_t, 128> t{};
-  for (char16_t c = 0; c < 128; ++c) {
-    if (is_digit(c)) t[c] = kName | kDigit;
+  std::array<std::uint8_t, 256> t{};
+  for (char16_t c = 0; c < 256; ++c) {
+    if (c >= 128) t[c] = kRefused;
+    else if (is_digit(c)) t[c] = kName | kDigit;
     else if (is_name_char(c)) t[c] = kName;
+    else if (is_separator(c)) t[c] = kSeparator;
   }
-  for (char16_t c : std::u16string_view(u"$#%&'\";!:")) t[c] = kRefused;  // "$FF" is a number
+  for (char16_t c : std::u16string_view(u"#%&'\";!:")) t[c] = kRefused;
+  t[u'$'] = kRefused | kDollar;  // "$FF" is a number; "$" in a first word is a character of a name
   return t;
 }();
-std::uint8_t class_of(char16_t c) {
-  if (c < 128) return kClasses[c];
-  return kRefused;
-}
+std::uint8_t class_of(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+std::uint8_t class_of(char16_t c) { return c < 256 ? kClasses[c] : std::uint8_t{kRefused}; }
 
 template <typename Char>
 struct Shape {
@@ -50,8 +51,16 @@ struct Shape {
 
   // A run of digits as its placeholder.
   bool add_number(std::basic_string_view<Char> digits) {
+    // Runs are short: compared here rather than by a call per run.
+    const auto same = [&](std::basic_string_view<Char> run) {
+      if (run.size() != digits.size()) return false;
+      for (std::size_t k = 0; k < run.size(); ++k) {
+        if (run[k] != digits[k]) return false;
+      }
+      return true;
+    };
     std::size_t index = 0;
-    while (index < count && seen[index] != digits) ++index;
+    while (index < count && !same(seen[index])) ++index;
     if (index == count) {
       if (count == kMostNumbers) return false;
       seen[count++] = digits;
@@ -67,17 +76,37 @@ struct Shape {
 char16_t unit(char c) { return static_cast<unsigned char>(c); }
 char16_t unit(char16_t c) { return c; }
 
+// A word of two to four ASCII letters as one number, lower case, or 0.
+template <typename Char>
+std::uint32_t packed(std::basic_string_view<Char> word) {
+  if (word.size() < 2 || word.size() > 4) return 0;
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    const char16_t c = unit(word[i]);
+    if (c >= 0x80) return 0;
+    v |= static_cast<std::uint32_t>(c | 0x20) << (8 * i);
+  }
+  return v;
+}
+constexpr std::uint32_t packed_literal(std::u16string_view word) {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < word.size(); ++i) v |= static_cast<std::uint32_t>(word[i]) << (8 * i);
+  return v;
+}
+constexpr auto kEvaluatingPacked = [] {
+  std::array<std::uint32_t, std::size(kEvaluating)> t{};
+  for (std::size_t i = 0; i < t.size(); ++i) t[i] = packed_literal(kEvaluating[i]);
+  return t;
+}();
+
+// One comparison per word of kEvaluating, without a branch for each ("| 0x20"
+// makes a letter of no character but a capital letter).
 template <typename Char>
 bool may_evaluate(std::basic_string_view<Char> word) {
-  if (word.size() < 2 || word.size() > 4) return false;
-  switch (unit(word[0]) | 0x20) {
-    case u'i': case u'b': case u's': case u'r': case u'j': case u'd': {
-      char16_t wide[4];
-      for (std::size_t i = 0; i < word.size(); ++i) wide[i] = unit(word[i]);
-      return is_one_of(std::u16string_view(wide, word.size()), kEvaluating);
-    }
-    default: return false;
-  }
+  const std::uint32_t v = packed(word);
+  bool found = false;
+  for (const std::uint32_t w : kEvaluatingPacked) found |= v == w;
+  return found;
 }
 
 // Appends the statement's shape; false when it has none. A statement given
@@ -85,43 +114,49 @@ bool may_evaluate(std::basic_string_view<Char> word) {
 // ASCII takes part.
 template <typename Char>
 bool add_statement(Shape<Char>& shape, std::basic_string_view<Char> statement) {
+  const Char* const text = statement.data();
+  const std::size_t n = statement.size();
+  char* out = shape.text + shape.size;
   // The first word (a mnemonic, a directive, a macro's name) stays as typed.
   std::size_t i = 0;
-  while (i < statement.size() && is_separator(unit(statement[i]))) ++i;
+  while (i < n && (class_of(text[i]) & kSeparator)) ++i;
   const std::size_t word = i;
-  while (i < statement.size() && !is_separator(unit(statement[i]))) ++i;
+  while (i < n && !(class_of(text[i]) & kSeparator)) ++i;
   if (may_evaluate(statement.substr(word, i - word))) return false;
   for (std::size_t k = 0; k < i; ++k) {
-    if (class_of(unit(statement[k])) == kRefused && unit(statement[k]) != u'$') return false;
-    shape.text[shape.size++] = static_cast<char>(statement[k]);
+    const std::uint8_t kind = class_of(text[k]);
+    if ((kind & kRefused) && !(kind & kDollar)) return false;
+    *out++ = static_cast<char>(text[k]);
   }
   bool in_name = false;  // the character before is a name character
-  while (i < statement.size()) {
-    const char16_t c = unit(statement[i]);
-    const std::uint8_t kind = class_of(c);
-    if (kind == kRefused) return false;
-    if (!(kind & kDigit)) {
-      shape.text[shape.size++] = static_cast<char>(c);
+  while (i < n) {
+    const std::uint8_t kind = class_of(text[i]);
+    if (!(kind & (kDigit | kRefused))) {  // most characters: one test
+      *out++ = static_cast<char>(text[i]);
       in_name = kind == kName;
       ++i;
       continue;
     }
+    if (kind & kRefused) return false;
     std::size_t end = i + 1;
-    while (end < statement.size() && is_digit(unit(statement[end]))) ++end;
+    while (end < n && (class_of(text[end]) & kDigit)) ++end;
     const std::basic_string_view<Char> run = statement.substr(i, end - i);
     const bool number = !in_name;  // "12"; in a name ("l12") the digits are text, compared as text only
     i = end;
     in_name = true;
-    if (number && end < statement.size() && (class_of(unit(statement[end])) & kName)) {
+    if (number && end < n && (class_of(text[end]) & kName)) {
       return false;  // "0FFh", "12d", "1x": read by their suffix
     }
     if (unit(run[0]) == u'0' || run.size() > kLongestNumber) {
       if (number && run.size() > 1) return false;  // "05" reads as 5: its text is not its value
-      for (const Char d : run) shape.text[shape.size++] = static_cast<char>(d);  // "0", "l05": as typed
-    } else if (!shape.add_number(run)) {
-      return false;
+      for (const Char d : run) *out++ = static_cast<char>(d);  // "0", "l05": as typed
+    } else {
+      shape.size = static_cast<std::size_t>(out - shape.text);
+      if (!shape.add_number(run)) return false;
+      out = shape.text + shape.size;
     }
   }
+  shape.size = static_cast<std::size_t>(out - shape.text);
   return true;
 }
 

@@ -74,8 +74,22 @@ char16_t upper_char(char16_t c) {
 }  // namespace
 
 std::size_t find_text(std::u16string_view text, std::u16string_view needle, std::size_t start, int mode) {
-  if (needle.empty() || start >= text.size()) return kNone;
-  for (std::size_t i = start; i + needle.size() <= text.size(); ++i) {
+  if (needle.empty() || start >= text.size() || text.size() - start < needle.size()) return kNone;
+  const std::size_t last = text.size() - needle.size();
+  const char16_t first = needle[0];
+  if (first < 0x80) {
+    // Only an ASCII unit compares equal to an ASCII one (lower_char never
+    // makes ASCII of anything else): look for it, either case for a letter.
+    const char16_t folded = first | 0x20;
+    const bool letter = (mode & kAnyCase) && folded >= u'a' && folded <= u'z';
+    const char16_t other = letter ? static_cast<char16_t>(first ^ 0x20) : first;
+    for (std::size_t i = start; i <= last; ++i) {
+      const char16_t c = text[i];
+      if ((c == first || c == other) && occurs_at(text, i, needle, mode)) return i;
+    }
+    return kNone;
+  }
+  for (std::size_t i = start; i <= last; ++i) {
     if (occurs_at(text, i, needle, mode)) return i;
   }
   return kNone;

@@ -68,13 +68,13 @@ template <typename Char>
 std::basic_string_view<Char> lone_statement(std::basic_string_view<Char> line, bool statements_in_comment) {
   // What ends a statement or starts a comment or quote.
   static constexpr auto kStops = [] {
-    std::array<bool, 128> t{};
+    std::array<bool, 256> t{};
     for (char16_t c : std::u16string_view(u";!:'\"")) t[c] = true;
     return t;
   }();
   const auto stops = [](Char c) {
     const auto u = static_cast<std::make_unsigned_t<Char>>(c);
-    return u < 128 && kStops[u];
+    return (sizeof(Char) == 1 || u < 256) && kStops[u & 0xFF];
   };
   if (line.empty() || !is_separator(static_cast<std::make_unsigned_t<Char>>(line.front()))) return {};
   std::size_t end = 0;
@@ -212,7 +212,9 @@ LineProof Verifier::verify_utf8(Direction direction, std::string_view source, st
   const std::string_view lone_source = lone_statement(source, !to_8080);
   const std::string_view lone_translation =
       lone_source.empty() ? std::string_view() : lone_statement(translation, !to_8080);
-  if (!lone_translation.empty() && occurrences(translation, marking_bytes) <= occurrences(source, marking_bytes)) {
+  // (A translation with no comment holds no marking.)
+  if (!lone_translation.empty() && (lone_translation.size() == translation.size() ||
+                                    occurrences(translation, marking_bytes) <= occurrences(source, marking_bytes))) {
     ProofMemory& memory = state.memory;
     Proof p;
     if (memory.find(direction, lone_source, lone_translation, options, encode, p)) return {p, {}};
