@@ -119,15 +119,15 @@ bool add_statement(Shape<Char>& shape, std::basic_string_view<Char> statement) {
   char* out = shape.text + shape.size;
   // The first word (a mnemonic, a directive, a macro's name) stays as typed.
   std::size_t i = 0;
-  while (i < n && (class_of(text[i]) & kSeparator)) ++i;
+  while (i < n && (class_of(text[i]) & kSeparator)) *out++ = static_cast<char>(text[i++]);
   const std::size_t word = i;
-  while (i < n && !(class_of(text[i]) & kSeparator)) ++i;
-  if (may_evaluate(statement.substr(word, i - word))) return false;
-  for (std::size_t k = 0; k < i; ++k) {
-    const std::uint8_t kind = class_of(text[k]);
+  for (; i < n; ++i) {
+    const std::uint8_t kind = class_of(text[i]);
+    if (kind & kSeparator) break;
     if ((kind & kRefused) && !(kind & kDollar)) return false;
-    *out++ = static_cast<char>(text[k]);
+    *out++ = static_cast<char>(text[i]);
   }
+  if (may_evaluate(statement.substr(word, i - word))) return false;
   bool in_name = false;  // the character before is a name character
   while (i < n) {
     const std::uint8_t kind = class_of(text[i]);
