@@ -141,6 +141,10 @@ bool is_byte_register(Notation notation, std::u16string_view word);
 bool is_condition(std::u16string_view word);
 // The index registers and their halves: ix iy ixh ixl iyh iyl.
 bool is_index_register(std::u16string_view word);
+// A name in `source` notation that the other notation reads as a register, in
+// any case: "m" and "psw" in Z80 source; "bc", "de", "hl", "af", "ix", "iy",
+// their halves, "i" and "r" in 8080 source. A translation cannot keep it.
+bool is_other_register(Notation source, std::u16string_view word);
 
 // The mnemonics of each processor in its own notation ("mov", "ldir"), and
 // whether operands follow them.

@@ -70,6 +70,10 @@ bool is_mnemonic(Direction direction, std::u16string_view word) {
 
 constexpr MarkReason kIndex = {"index-register", "(ix+d): index registers do not exist on the 8080"};
 constexpr MarkReason kTooLong = {"too-long", "statement too long"};
+constexpr MarkReason kRegisterNameZ80 = {
+    "register-name", "a name the 8080 reads as a register (m, psw): rename it in the source"};
+constexpr MarkReason kRegisterName8080 = {
+    "register-name", "a name the Z80 reads as a register (bc, de, hl, af, ix, iy, i, r): rename it in the source"};
 constexpr MarkReason kMacro = {"macro-call", "macro call: the engine cannot know what it expands to"};
 constexpr MarkReason kOtherForm = {"no-equivalent", "this form has no equivalent in the other notation"};
 
@@ -106,6 +110,7 @@ MarkReason mark_reason(Direction direction, const Outcome& outcome, std::u16stri
   const std::u16string_view word = first_word(statement);
   switch (o->decision) {
     case Decision::index_register: return kIndex;
+    case Decision::register_name: return direction == Direction::z80_to_8080 ? kRegisterNameZ80 : kRegisterName8080;
     case Decision::too_long: return kTooLong;
     case Decision::no_rule:
       // A mnemonic of the source notation in a form no rule knows, or a word

@@ -60,9 +60,8 @@ LineInfo translate(TranslatorState& state, const Policy& policy, std::u16string_
                    Sink sink) {
   SourceLine& parsed = state.parsed;
   StatementResult& statement = state.statement;
-  // In a comment, text after a "!" is a statement when a rule of the chain
-  // takes it. (The 8080 chain, the only one that reads comments so, has no
-  // marking rule: what a rule takes, it rewrites or lets through.)
+  // In a comment, text after a "!" is a statement when the steps rewrite it
+  // or let it through; text they would mark stays comment.
   struct Context {
     TranslatorState& state;
     const Policy& policy;
@@ -207,6 +206,7 @@ std::vector<std::u16string> convert_all(Direction direction, std::span<const std
 bool is_not_convertible(const Outcome& outcome) {
   switch (outcome.decision) {
     case Decision::index_register:
+    case Decision::register_name:
     case Decision::marked:
     case Decision::no_rule:
     case Decision::too_long:
@@ -233,6 +233,7 @@ std::string_view decision_name(Decision decision) {
     case Decision::no_rule: return "no rule";
     case Decision::too_long: return "too long";
     case Decision::macro_call: return "macro call";
+    case Decision::register_name: return "register name";
     case Decision::statements: return "statements";
   }
   return "?";

@@ -45,6 +45,7 @@ enum class Decision {
   too_long,        // a statement longer than any assembler reads: marked as typed
   macro_call,      // a call of a macro the source defines: as typed
   statements,      // several DRI statements, decided one by one
+  register_name,   // a name the target notation reads as a register ("ld a,m" in Z80 source): marked
 };
 
 // Statements longer than this (in code units) are not run through the rules.
@@ -74,11 +75,13 @@ bool is_not_convertible(const Outcome& outcome);
 
 // A decision's name, the one wording of every place that reports outcomes:
 // "blank", "label only", "directive", "index register", "rewrite",
-// "pass-through", "marking", "no rule", "too long", "macro call", "statements".
+// "pass-through", "marking", "no rule", "too long", "macro call", "statements",
+// "register name".
 std::string_view decision_name(Decision decision);
 
 // "blank", "label only", "directive", "index register", "rule 21 rewrite",
-// "rule 3 pass-through", "rule 7 marking", "no rule", "too long", and for
+// "rule 3 pass-through", "rule 7 marking", "no rule", "too long", "register
+// name", and for
 // several statements "statements: rule 17 rewrite ! rule 15 rewrite".
 std::string describe(const Outcome& outcome);
 

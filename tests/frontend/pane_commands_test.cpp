@@ -39,6 +39,7 @@ TEST(DescribeState, StatusBarWording) {
       {{Decision::index_register, 0, true}, "index register: marked"}, {{Decision::too_long, 0, true}, "too long: marked"},
       {{Decision::statements, 0, true}, "statements: marked"},    {{Decision::statements, 0, false}, "statements"},
       {{Decision::macro_call, 0, false}, "macro call"},           {{Decision::label_only, 0, false}, "label only"},
+      {{Decision::register_name, 0, true}, "register name: marked"},
   };
   for (const auto& c : kCases) EXPECT_EQ(describe_state(c.state), c.want);
 }

@@ -119,7 +119,8 @@ inline constexpr Allowed kUnprovenAllowed[] = {
      "statement by its start and carry the rest over, which may then read as a valid instruction"},
     {"a name of the source is a register of the other processor",
      "a symbol named m or psw in Z80 source, or bc, de, hl, i, r, ix, iy, af in 8080 source, cannot stay a "
-     "name in the other notation; the rules carry it over as typed"},
+     "name in the other notation: an instruction or data statement that uses one is marked, but a label or "
+     "a directive's operand of that name is carried over as typed"},
     {"a comma right after the mnemonic",
      "\"jnz ,0\" and \"cc,x\" become \"jp nz,,0\" and \"call c,,x\": the rules keep such a comma where the "
      "mnemonic grows an operand; "
