@@ -408,11 +408,22 @@ std::vector<std::optional<std::string>> refusals(const Options& o, const std::ve
 
 // --verify FILE --against TRANSLATION.
 int verify_against(const Options& o) {
+  // The direction: given, or told by the source as for a translation.
+  engine::Direction direction = o.to_8080 ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
+  if (!o.to_8080 && !o.to_z80) {
+    std::optional<engine::Notation> notation;
+    if (const int fd = ::open(o.inputs[0].c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+      notation = sniff_notation(fd, nullptr);
+      ::close(fd);
+    }
+    if (!notation) return fail("say either --to-8080 or --to-z80: the notation of " + o.inputs[0] + " is not clear");
+    direction = *notation == engine::Notation::z80 ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80;
+    std::fprintf(stderr, "asmconv: %s looks like %s source: proving its %s translation\n", o.inputs[0].c_str(),
+                 notation_name(*notation), *notation == engine::Notation::z80 ? "8080" : "Z80");
+  }
   std::string diagnostics;
   cli::ProofCounts counts;
-  const std::string error =
-      cli::verify_files(o.to_8080 ? engine::Direction::z80_to_8080 : engine::Direction::i8080_to_z80, o.inputs[0],
-                        o.against, o.engine, diagnostics, counts);
+  const std::string error = cli::verify_files(direction, o.inputs[0], o.against, o.engine, diagnostics, counts);
   if (!error.empty()) return fail(error);
   std::fputs(diagnostics.c_str(), stderr);
   std::fprintf(stderr, "%s\n", cli::proof_summary(counts.lines, counts.proofs).c_str());

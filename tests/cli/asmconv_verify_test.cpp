@@ -35,6 +35,12 @@ const Case kCases[] = {
      "3 lines: 1 proven, 0 passed, 0 marked, 2 unproven\n"},
     {"--to-z80 --verify src.asm --against hand.z80", "\tnop\n\tret\n", "\tnop\n", 3,
      "src.asm:2: unproven: ret ->  (no translated line)\n2 lines: 1 proven, 0 passed, 0 marked, 1 unproven\n"},
+    {"--verify src.asm --against hand.z80", "\tld a,5\n\tjr x\n", "\tmvi a,5\n\tjmp x\n", 3,  // direction from the source
+     "asmconv: src.asm looks like Z80 source: proving its 8080 translation\n"
+     "src.asm:2: unproven: jr x -> jmp x (the source encodes as 18 [x : relative], the translation as C3 [x : word])\n"
+     "2 lines: 1 proven, 0 passed, 0 marked, 1 unproven\n"},
+    {"--verify src.asm --against hand.z80", "; only a comment\n", "", 2,
+     "asmconv: say either --to-8080 or --to-z80: the notation of src.asm is not clear\n"},
     {"--to-z80 src.asm --against hand.z80", "", "", 2,
      "asmconv: --against needs --verify and one source file, and writes no output\n"},
     {"--to-z80 --verify src.asm --against missing.z80", "", "", 2,
