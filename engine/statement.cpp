@@ -75,12 +75,11 @@ bool squeeze_blanks(std::u16string& text, std::size_t from, bool after) {
 
 // An index register ("ix", "iy", "ixh" ... as words of their own), or "i" as a
 // word followed by one of "-,+|" (as in "ld i,a"), outside quoted text.
-bool is_index_register_form(std::u16string_view code) {
-  // Every index register starts with i: most statements hold no i at all.
-  bool any_i = false;
-  for (const char16_t c : code) any_i |= (c | 0x20) == u'i';
-  if (!any_i) return false;
-  for (std::size_t i = 0; i < code.size(); ++i) {
+// Calls found(word, at, end) for each name of code[from..] outside quoted
+// text, in order, until it returns true; returns whether one did.
+template <typename Found>
+bool any_name(std::u16string_view code, std::size_t from, Found found) {
+  for (std::size_t i = from; i < code.size(); ++i) {
     const char16_t c = code[i];
     if (is_quote(c) && opens_quote(code, i)) {
       const std::size_t end = quote_end(code, i);
@@ -90,16 +89,22 @@ bool is_index_register_form(std::u16string_view code) {
     if (!is_name_char(c) || (i > 0 && is_name_char(code[i - 1]))) continue;
     std::size_t end = i;
     while (end < code.size() && is_name_char(code[end])) ++end;
-    const std::u16string_view word = code.substr(i, end - i);
-    if (c != u'i' && c != u'I') {  // every index register starts with i
-      i = end - 1;
-      continue;
-    }
-    if (is_index_register(word)) return true;
-    if (is_word(word, u"i") && end < code.size() && std::u16string_view(u"-,+|").find(code[end]) != kNone) return true;
+    if (found(code.substr(i, end - i), i, end)) return true;
     i = end - 1;
   }
   return false;
+}
+
+bool is_index_register_form(std::u16string_view code) {
+  // Every index register starts with i: most statements hold no i at all.
+  bool any_i = false;
+  for (const char16_t c : code) any_i |= (c | 0x20) == u'i';
+  if (!any_i) return false;
+  return any_name(code, 0, [&](std::u16string_view word, std::size_t, std::size_t end) {
+    if (word[0] != u'i' && word[0] != u'I') return false;  // every index register starts with i
+    return is_index_register(word) ||
+           (is_word(word, u"i") && end < code.size() && std::u16string_view(u"-,+|").find(code[end]) != kNone);
+  });
 }
 
 // True if the operands (code from `operands`) hold a name the other notation
@@ -110,26 +115,13 @@ bool is_index_register_form(std::u16string_view code) {
 bool names_other_register(std::u16string_view code, std::size_t operands, Notation source) {
   std::size_t first = operands;  // the first operand
   while (first < code.size() && is_separator(code[first])) ++first;
-  for (std::size_t i = operands; i < code.size(); ++i) {
-    const char16_t c = code[i];
-    if (is_quote(c) && opens_quote(code, i)) {
-      const std::size_t end = quote_end(code, i);
-      if (end != kNone) i = end - 1;  // an unclosed quote quotes nothing
-      continue;
-    }
-    if (!is_name_char(c) || (i > 0 && is_name_char(code[i - 1]))) continue;
-    std::size_t end = i;
-    while (end < code.size() && is_name_char(code[end])) ++end;
-    const std::u16string_view word = code.substr(i, end - i);
-    const bool number = is_digit(c) || (i > 0 && code[i - 1] == u'#');
-    if (!number && word.size() <= 3 && is_other_register(source, word)) {
-      const bool condition = source == Notation::z80 && i == first && is_condition(word) &&
-                             ((end < code.size() && code[end] == u',') || is_word(first_word(code), u"ret"));
-      if (!condition) return true;
-    }
-    i = end - 1;
-  }
-  return false;
+  return any_name(code, operands, [&](std::u16string_view word, std::size_t at, std::size_t end) {
+    const bool number = is_digit(word[0]) || (at > 0 && code[at - 1] == u'#');
+    if (number || word.size() > 3 || !is_other_register(source, word)) return false;
+    const bool condition = source == Notation::z80 && at == first && is_condition(word) &&
+                           ((end < code.size() && code[end] == u',') || is_word(first_word(code), u"ret"));
+    return !condition;
+  });
 }
 
 Outcome outcome_of(const ChainOutcome& chain) {
