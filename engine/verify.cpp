@@ -20,11 +20,10 @@ namespace {
 struct Side {
   Notation notation;
   bool (*encode)(std::u16string_view, StatementParts&, MachineCode&, std::string&, const EncodeOptions&);
-  bool (*is_mnemonic)(std::u16string_view);
 };
 
-constexpr Side kZ80{Notation::z80, encode_z80, is_z80_mnemonic};
-constexpr Side k8080{Notation::i8080, encode_8080, is_8080_mnemonic};
+constexpr Side kZ80{Notation::z80, encode_z80};
+constexpr Side k8080{Notation::i8080, encode_8080};
 
 template <typename Char>
 std::size_t occurrences(std::basic_string_view<Char> text, std::basic_string_view<Char> part) {
@@ -54,6 +53,8 @@ bool translation_statement(const void* context, std::u16string_view) {
   return reading.next < reading.answers.size() && reading.answers[reading.next++];
 }
 
+// With `comments` (8080 -> Z80), statements after a "!" in a comment count as
+// described above: the source asks, the translation is told.
 void parse(std::u16string_view line, const Side& side, bool source, CommentReading* comments, SourceLine& out) {
   const auto starts = source ? source_statement : translation_statement;
   parse_line(line, LineRules{side.notation, kStatementSeparators, comments != nullptr, starts, comments}, out);
