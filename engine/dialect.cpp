@@ -244,6 +244,26 @@ bool is_index_register(std::u16string_view word) {
   static const WordSet words(kIndexRegisters);
   return words.contains(word);
 }
+bool may_hold_other_register(Notation source, std::u16string_view text) {
+  // The first letters of those names, both cases.
+  using Starts = std::array<bool, 128>;
+  static const auto table = [](std::span<const std::u16string_view> other, std::span<const std::u16string_view> own) {
+    Starts t{};
+    for (const std::u16string_view w : other) {
+      if (std::find(own.begin(), own.end(), w) != own.end()) continue;
+      t[w[0]] = true;
+      t[w[0] - 32] = true;
+    }
+    return t;
+  };
+  static const Starts z80_source = table(k8080Registers, kZ80Registers);
+  static const Starts i8080_source = table(kZ80Registers, k8080Registers);
+  const Starts& t = source == Notation::z80 ? z80_source : i8080_source;
+  bool hit = false;
+  for (const char16_t c : text) hit |= c < 128 && t[c];
+  return hit;
+}
+
 bool is_other_register(Notation source, std::u16string_view word) {
   // Built from the two register lists: the words of one that the other lacks,
   // each packed into a number (lower case, a byte per letter; all are short),

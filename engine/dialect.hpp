@@ -145,6 +145,10 @@ bool is_index_register(std::u16string_view word);
 // any case: "m" and "psw" in Z80 source; "bc", "de", "hl", "af", "ix", "iy",
 // their halves, "i" and "r" in 8080 source. A translation cannot keep it.
 bool is_other_register(Notation source, std::u16string_view word);
+// False when text cannot hold such a name: it holds no letter that one of
+// them starts with, in any case. A quick test before looking at the names one
+// by one.
+bool may_hold_other_register(Notation source, std::u16string_view text);
 
 // The mnemonics of each processor in its own notation ("mov", "ldir"), and
 // whether operands follow them.

@@ -113,6 +113,7 @@ bool is_index_register_form(std::u16string_view code) {
 // refresh register. Quoted text and numbers ("0deh", "#de") hold no name; the
 // condition of a Z80 jump, call or return ("jp m,x", "ret m") is none either.
 bool names_other_register(std::u16string_view code, std::size_t operands, Notation source) {
+  if (!may_hold_other_register(source, code.substr(operands))) return false;
   std::size_t first = operands;  // the first operand
   while (first < code.size() && is_separator(code[first])) ++first;
   return any_name(code, operands, [&](std::u16string_view word, std::size_t at, std::size_t end) {
