@@ -265,35 +265,17 @@ bool may_hold_other_register(Notation source, std::u16string_view text) {
 }
 
 bool is_other_register(Notation source, std::u16string_view word) {
-  // Built from the two register lists: the words of one that the other lacks,
-  // each packed into a number (lower case, a byte per letter; all are short),
-  // compared without a branch per word: this runs on every statement.
-  struct Packed {
-    std::array<std::uint32_t, 16> words{};
-    std::size_t count = 0;
-  };
+  // Built from the two register lists: the words of one that the other lacks.
   static const auto table = [](std::span<const std::u16string_view> other, std::span<const std::u16string_view> own) {
-    Packed p;
+    WordTable<bool> t;
     for (const std::u16string_view w : other) {
-      if (std::find(own.begin(), own.end(), w) != own.end() || w.size() > 4) continue;
-      std::uint32_t v = 0;
-      for (std::size_t i = 0; i < w.size(); ++i) v |= std::uint32_t{w[i]} << (8 * i);
-      p.words[p.count++] = v;
+      if (std::find(own.begin(), own.end(), w) == own.end()) t[w] = true;
     }
-    return p;
+    return t;
   };
-  static const Packed z80_source = table(k8080Registers, kZ80Registers);
-  static const Packed i8080_source = table(kZ80Registers, k8080Registers);
-  if (word.empty() || word.size() > 4) return false;
-  std::uint32_t v = 0;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (word[i] >= 0x80) return false;
-    v |= std::uint32_t{lower_ascii(word[i])} << (8 * i);
-  }
-  const Packed& p = source == Notation::z80 ? z80_source : i8080_source;
-  bool found = false;
-  for (std::size_t i = 0; i < p.count; ++i) found |= p.words[i] == v;
-  return found;
+  static const WordTable<bool> z80_source = table(k8080Registers, kZ80Registers);
+  static const WordTable<bool> i8080_source = table(kZ80Registers, k8080Registers);
+  return (source == Notation::z80 ? z80_source : i8080_source).find(word) != nullptr;
 }
 std::optional<Arity> mnemonic_arity(Notation notation, std::u16string_view word) {
   static const auto table = [](std::span<const Mnemonic> rows) {
